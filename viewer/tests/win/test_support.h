@@ -1,0 +1,53 @@
+// Helpers of the Wine tests: paths handed in by the build, scratch folders,
+// whole-file reads and writes, and child processes of the built program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// A Unix path from the environment variable `name`, as Wine reaches it (Z:\...).
+std::wstring PathFromEnvironment(const char* name);
+
+// The ready-to-copy output folder holding Oxel.exe.
+std::wstring OutputFolder();
+
+// A new empty folder under the temporary folder.
+std::wstring MakeScratchFolder(const wchar_t* tag);
+
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
+std::string ReadWholeFile(const std::wstring& path);
+
+// True when the settings text holds the line "key= value"; the profile writer
+// of some systems drops the value's leading blank, so "key=value" counts too.
+bool HasProfileEntry(const std::string& text, const std::string& key, const std::string& value);
+
+// The path of the running test program with its extension replaced by ".ini".
+std::wstring TestSettingsPath();
+
+// A copy of Oxel.exe in `folder` (with `settings` as its Oxel.ini unless null).
+std::wstring InstallOxel(const std::wstring& folder, const char* settings);
+
+struct ChildProcess {
+    HANDLE process = nullptr;
+    DWORD id = 0;
+    ChildProcess() = default;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+};
+
+// Starts `commandLine` (its program path quoted by the caller).
+bool StartProcess(const std::wstring& commandLine, ChildProcess& child);
+
+// Waits for the child's exit while dispatching this thread's messages, so that
+// a child may send messages to windows of the test. Returns the exit code, or
+// STILL_ACTIVE when the time ran out.
+DWORD WaitForExit(ChildProcess& child, DWORD milliseconds);
+
+// Dispatches this thread's messages for a while.
+void PumpMessages(DWORD milliseconds);
+
+// The first visible top-level window of process `id` with class `className`;
+// polls for up to `milliseconds`.
+HWND WaitForWindowOf(DWORD id, const wchar_t* className, DWORD milliseconds);
