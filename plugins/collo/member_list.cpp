@@ -38,6 +38,10 @@ bool ReadFully(HANDLE file, uint8_t* out, size_t size, size_t* got) {
 
 bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
+const char* NextChar(const char* p) {
+    return p + ((IsAnsiLeadByte(uint8_t(*p)) && p[1] != '\0') ? 2 : 1);
+}
+
 int32_t CheckHeader(const char* path, int64_t headerOffset) {
     FileHandle file(OpenForReading(path));
     if (!file.IsOpen() || !SeekTo(file.handle, headerOffset)) return spi::kFileReadError;
@@ -117,8 +121,8 @@ int32_t WriteMemberFile(const char* folder, const char* name, const uint8_t* byt
     // A trail byte of a double-byte character may equal '\\': look at the
     // last character, not the last byte.
     const char* last = nullptr;
-    for (const char* p = folder; *p != '\0'; p = CharNextA(p)) last = p;
-    if (last != nullptr && !(CharNextA(last) == last + 1 && (*last == '\\' || *last == '/')))
+    for (const char* p = folder; *p != '\0'; p = NextChar(p)) last = p;
+    if (last != nullptr && !(NextChar(last) == last + 1 && (*last == '\\' || *last == '/')))
         path += '\\';
     path += name;
 

@@ -1,0 +1,97 @@
+// Damaged collections through the exports: a real collection truncated at its
+// structure boundaries and at spread lengths, and hostile offsets and counts.
+// Every call must answer 2 (or 6) and leave no handle behind.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "plugins/collo/tests/plugin_host.h"
+
+namespace collo_test {
+namespace {
+
+// Each archive call on a damaged file gives `expected`.
+void ExpectRefused(PluginTest* test, int32_t list, int32_t info, int32_t file, const std::string& what) {
+    EXPECT_EQ(list, spi::kUnknownFormat) << what;
+    EXPECT_EQ(info, spi::kUnknownFormat) << what;
+    EXPECT_EQ(file, spi::kUnknownFormat) << what;
+}
+
+class Damaged : public PluginTest {
+protected:
+    void ExpectRefusedEverywhere(const std::string& path, const std::string& what) {
+        spi::ArchiveMemberRecord record{};
+        const int32_t info = getFileInfo_(path.c_str(), 0, "x00.ttf", 0, &record);
+        Bytes member;
+        const int32_t file = GetMember(path, 0, &member);
+        ExpectRefused(this, List(path).result, info, file, what);
+    }
+};
+
+TEST_F(Damaged, RealCollectionTruncated) {
+    const Bytes ttc = ReadFileBytes(RealCollectionPath());
+    ASSERT_FALSE(ttc.empty()) << "fonts-wqy-microhei is not installed";
+    std::set<size_t> lengths;
+    for (size_t i = 0; i <= 40; ++i) lengths.insert(i);
+    for (uint32_t k = 0; k < Be32(ttc, 8); ++k) {
+        const size_t at = Be32(ttc, 12 + 4 * k);
+        for (size_t edge : {at, at + 6, at + 11, at + 12, at + 27, at + 28}) lengths.insert(edge);
+        Font font;
+        ASSERT_TRUE(ReadFont(ttc, at, &font));
+        lengths.insert(at + 12 + 16 * font.tables.size() - 1);
+        for (const Table& t : font.tables) lengths.insert(t.offset + t.data.size() - 1);
+    }
+    for (size_t i = 1; i < 8; ++i) lengths.insert(ttc.size() * i / 8);
+    lengths.insert(ttc.size() - 1);
+
+    const std::string path = Folder() + "\\cut.ttc";
+    for (size_t length : lengths) {
+        if (length >= ttc.size()) continue;
+        ASSERT_TRUE(WriteFileBytes(path, Bytes(ttc.begin(), ttc.begin() + length)));
+        ExpectRefusedEverywhere(path, "length " + std::to_string(length));
+        if (HasFailure()) break;
+    }
+}
+
+TEST_F(Damaged, HostileOffsetsAndCounts) {
+    const Bytes valid = BuildCollection({LoadFont(DejaVu("DejaVuSansMono.ttf")), LoadFont(DejaVu("DejaVuSerif.ttf"))});
+    ASSERT_GT(valid.size(), 100000u);
+    const size_t directory = Be32(valid, 12);
+    struct Row {
+        const char* what;
+        size_t at;
+        uint32_t value;
+        bool wide;
+    } rows[] = {
+        {"font offset past the end", 12, uint32_t(valid.size() + 4), true},
+        {"font offset 0xffffffff", 12, 0xffffffff, true},
+        {"font offset cutting the offset table", 12, uint32_t(valid.size() - 6), true},
+        {"huge font count", 8, 0xffffffff, true},
+        {"huge table count", directory + 4, 0xffff, false},
+        {"table offset past the end", directory + 12 + 8, uint32_t(valid.size() + 1), true},
+        {"table length past the end", directory + 12 + 12, uint32_t(valid.size()), true},
+        {"table offset and length wrapping 32 bits", directory + 12 + 8, 0xfffffffc, true},
+    };
+    for (const Row& row : rows) {
+        Bytes ttc = valid;
+        if (row.wide) PutBe32(ttc, row.at, row.value); else PutBe16(ttc, row.at, uint16_t(row.value));
+        if (std::string(row.what).find("wrapping") != std::string::npos) PutBe32(ttc, row.at + 4, 8);
+        ExpectRefusedEverywhere(WriteCollection("hostile.ttc", ttc), row.what);
+    }
+}
+
+TEST_F(Damaged, DamageBeyondTheTenthFontIsNotLookedAt) {
+    std::vector<Font> fonts(11, LoadFont(DejaVu("DejaVuSansMono.ttf")));
+    Bytes ttc = BuildCollection(fonts, 0x00010000, true);
+    PutBe32(ttc, 12 + 4 * 10, 0xffffffff);
+    const std::string path = WriteCollection("eleven.ttc", ttc);
+    const MemberListCopy list = List(path);
+    ASSERT_EQ(list.result, spi::kSuccess);
+    EXPECT_EQ(list.records.size(), 10u);
+    Bytes member;
+    EXPECT_EQ(GetMember(path, 9, &member), spi::kSuccess);
+    EXPECT_EQ(CheckMember(member, fonts[9]), "");
+}
+
+}  // namespace
+}  // namespace collo_test
