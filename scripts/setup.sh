@@ -100,13 +100,19 @@ configure_and_build() {
 }
 
 # Creates the Wine prefix once; later runs reuse it.
+# Windows draw their own frames (a virtual display has no window manager).
 prepare_wine() {
   local prefix="$build/win/wineprefix"
-  [ -f "$prefix/system.reg" ] && return 0
-  note "creating the Wine prefix $prefix"
-  WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+  export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$prefix/system.reg" ]; then
+    note "creating the Wine prefix $prefix"
     xvfb-run -a wineboot -i >/dev/null 2>&1 || true
-  WINEPREFIX="$prefix" wineserver -w || true
+    wineserver -w || true
+  fi
+  if ! grep -qs '"Decorated"="N"' "$prefix/user.reg"; then
+    xvfb-run -a wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
 }
 
 install_packages

@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Counts passed and failed test cases across the builds' GoogleTest reports.
+
+Usage: summarize-tests.py BUILD_DIR [BUILD_DIR ...]
+Each build folder holds test-reports/*.xml (one per test program) and ctest's
+Testing/Temporary/LastTestsFailed.log. A test program that failed without a
+report (a crash, a time-out) counts as one failed case. Prints one line
+"N passed, N failed" and exits 1 when anything failed or nothing ran.
+"""
+import glob
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def count_build(build):
+    passed = failed = 0
+    failed_programs = set()
+    reports = {}
+    for path in glob.glob(os.path.join(build, "test-reports", "*.xml")):
+        name = os.path.splitext(os.path.basename(path))[0]
+        try:
+            root = ET.parse(path).getroot()
+        except ET.ParseError:
+            continue
+        cases = root.iter("testcase")
+        p = f = 0
+        for case in cases:
+            if case.get("status") == "notrun" or case.find("skipped") is not None:
+                continue
+            if case.find("failure") is not None or case.find("error") is not None:
+                f += 1
+            else:
+                p += 1
+        reports[name] = (p, f)
+        passed += p
+        failed += f
+    log = os.path.join(build, "Testing", "Temporary", "LastTestsFailed.log")
+    if os.path.exists(log):
+        for line in open(log):
+            name = line.strip().split(":", 1)[-1]
+            if name:
+                failed_programs.add(name)
+    for name in failed_programs:
+        if name not in reports or reports[name][1] == 0:
+            failed += 1
+            print("failed without a report of failed cases: %s (%s)" % (name, build))
+    return passed, failed
+
+
+def main():
+    passed = failed = 0
+    for build in sys.argv[1:]:
+        p, f = count_build(build)
+        passed += p
+        failed += f
+    print("%d passed, %d failed" % (passed, failed))
+    sys.exit(1 if failed or passed == 0 else 0)
+
+
+if __name__ == "__main__":
+    main()
