@@ -1,0 +1,41 @@
+// Bilinear resampling; see resample.h. Steps and weights are integers in
+// 1/256 units, so the result is the same on every machine.
+#include "viewer/display/resample.h"
+
+#include <algorithm>
+
+bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight, bool interpolateAlpha,
+                    uint8_t* target, int32_t targetWidth, int32_t targetHeight) {
+    if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0) return false;
+    // 64-bit steps: width × 256 overflows 32 bits past eight million pixels.
+    const int64_t stepX = static_cast<int64_t>(sourceWidth) * 256 / targetWidth;
+    const int64_t stepY = static_cast<int64_t>(sourceHeight) * 256 / targetHeight;
+    const size_t sourceStride = static_cast<size_t>(sourceWidth) * 4;
+    const int channels = interpolateAlpha ? 4 : 3;
+    for (int32_t y = 0; y < targetHeight; ++y) {
+        const int64_t fixedY = y * stepY;
+        const uint32_t fy = static_cast<uint32_t>(fixedY & 255);
+        const int64_t row0 = fixedY >> 8;  // below sourceHeight, since y < targetHeight
+        const int64_t row1 = std::min<int64_t>(row0 + 1, sourceHeight - 1);
+        const uint8_t* top = source + static_cast<size_t>(row0) * sourceStride;
+        const uint8_t* bottom = source + static_cast<size_t>(row1) * sourceStride;
+        uint8_t* out = target + static_cast<size_t>(y) * targetWidth * 4;
+        for (int32_t x = 0; x < targetWidth; ++x, out += 4) {
+            const int64_t fixedX = x * stepX;
+            const uint32_t fx = static_cast<uint32_t>(fixedX & 255);
+            const int64_t col0 = fixedX >> 8;
+            const int64_t col1 = std::min<int64_t>(col0 + 1, sourceWidth - 1);
+            const uint8_t* p00 = top + col0 * 4;
+            const uint8_t* p01 = top + col1 * 4;
+            const uint8_t* p10 = bottom + col0 * 4;
+            const uint8_t* p11 = bottom + col1 * 4;
+            for (int c = 0; c < channels; ++c) {
+                uint32_t upper = (p00[c] * (256 - fx) + p01[c] * fx) >> 8;
+                uint32_t lower = (p10[c] * (256 - fx) + p11[c] * fx) >> 8;
+                out[c] = static_cast<uint8_t>((upper * (256 - fy) + lower * fy) >> 8);
+            }
+            if (!interpolateAlpha) out[3] = 255;
+        }
+    }
+    return true;
+}

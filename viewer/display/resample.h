@@ -1,0 +1,15 @@
+// Bilinear resampling of 32-bit pixels in 8.8 fixed point, used when the
+// "Liner" setting asks for smoother scaling than the system's halftone
+// stretch. Pure byte work; resample_bitmap.h applies it to GDI bitmaps.
+#pragma once
+
+#include <cstdint>
+
+// Scales `source` (`sourceWidth` × `sourceHeight` pixels of 4 bytes: blue,
+// green, red, alpha; rows one after another) into `target` (`targetWidth` ×
+// `targetHeight`, same layout). Alpha is interpolated like the colours when
+// `interpolateAlpha`, else every target alpha is 255. Both row orders work:
+// row 0 of the target is taken from row 0 of the source. False, with nothing
+// written, when a size is not positive.
+bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight, bool interpolateAlpha,
+                    uint8_t* target, int32_t targetWidth, int32_t targetHeight);

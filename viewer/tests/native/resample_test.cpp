@@ -1,0 +1,75 @@
+// The 8.8 fixed-point bilinear rule on pictures small enough to work out by
+// hand: weights of one half give the rounded-down mean at every stage.
+#include "viewer/display/resample.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> Pixels(std::initializer_list<uint8_t> blues, uint8_t alpha = 255) {
+    std::vector<uint8_t> out;
+    for (uint8_t b : blues) {
+        out.insert(out.end(), {b, static_cast<uint8_t>(b / 2), static_cast<uint8_t>(255 - b), alpha});
+    }
+    return out;
+}
+
+std::vector<int> Blues(const std::vector<uint8_t>& pixels) {
+    std::vector<int> out;
+    for (size_t i = 0; i < pixels.size(); i += 4) out.push_back(pixels[i]);
+    return out;
+}
+
+TEST(ResamplePixels, DoublingATwoByTwoPicture) {
+    // Row 0: 0, 200; row 1: 100, 40.
+    std::vector<uint8_t> source = Pixels({0, 200, 100, 40}, 128);
+    std::vector<uint8_t> target(4 * 4 * 4, 0xEE);
+    ASSERT_TRUE(ResamplePixels(source.data(), 2, 2, true, target.data(), 4, 4));
+    // Step 128: even targets hit a source pixel, odd ones sit half-way to the
+    // next one (clamped at the last row and column).
+    EXPECT_EQ(Blues(target), (std::vector<int>{0, 100, 200, 200,  //
+                                               50, 85, 120, 120,  //
+                                               100, 70, 40, 40,   //
+                                               100, 70, 40, 40}));
+    // Green and red follow the same weights; alpha is interpolated too.
+    EXPECT_EQ(target[(1 * 4 + 1) * 4 + 1], ((0 + 100) / 2 + (50 + 20) / 2) / 2);
+    EXPECT_EQ(target[(1 * 4 + 1) * 4 + 3], 128);
+}
+
+TEST(ResamplePixels, AlphaIsOpaqueWhenTheSourceHasNone) {
+    std::vector<uint8_t> source = Pixels({0, 200, 100, 40}, 0);
+    std::vector<uint8_t> target(3 * 3 * 4, 0);
+    ASSERT_TRUE(ResamplePixels(source.data(), 2, 2, false, target.data(), 3, 3));
+    for (size_t i = 3; i < target.size(); i += 4) EXPECT_EQ(target[i], 255);
+}
+
+TEST(ResamplePixels, HalvingPicksEveryOtherPixel) {
+    std::vector<uint8_t> source = Pixels({1, 2, 3, 4, 5, 6, 7, 8});  // 4 × 2
+    std::vector<uint8_t> target(2 * 1 * 4, 0);
+    ASSERT_TRUE(ResamplePixels(source.data(), 4, 2, true, target.data(), 2, 1));
+    EXPECT_EQ(Blues(target), (std::vector<int>{1, 3}));
+}
+
+TEST(ResamplePixels, OddRatiosStayInsideTheSource) {
+    // Seven to three and one to many: every read must stay in the buffers,
+    // which the address sanitizer watches.
+    std::vector<uint8_t> source(7 * 5 * 4, 90);
+    std::vector<uint8_t> target(3 * 11 * 4, 0);
+    ASSERT_TRUE(ResamplePixels(source.data(), 7, 5, true, target.data(), 3, 11));
+    for (uint8_t v : target) EXPECT_EQ(v, 90);
+    std::vector<uint8_t> one = Pixels({77});
+    std::vector<uint8_t> wide(50 * 4, 0);
+    ASSERT_TRUE(ResamplePixels(one.data(), 1, 1, true, wide.data(), 50, 1));
+    EXPECT_EQ(wide[49 * 4], 77);
+}
+
+TEST(ResamplePixels, RefusesEmptySizes) {
+    uint8_t pixel[4] = {};
+    EXPECT_FALSE(ResamplePixels(pixel, 1, 1, true, pixel, 0, 1));
+    EXPECT_FALSE(ResamplePixels(pixel, 0, 1, true, pixel, 1, 1));
+    EXPECT_FALSE(ResamplePixels(pixel, 1, -1, true, pixel, 1, 1));
+}
+
+}  // namespace
