@@ -1,18 +1,36 @@
 // The main window procedure: a thin switch that hands each message to a small
 // handler taking the state record first. Messages it does not handle go to
-// DefWindowProcW.
+// DefWindowProcW. The record is made in the creation message and freed when
+// the window is destroyed.
 #include "viewer/app/main_window.h"
 
+#include <mmsystem.h>
+
 #include <cstring>
+#include <ctime>
+#include <cstdlib>
 #include <new>
 
+#include "viewer/app/commands.h"
+#include "viewer/app/mouse.h"
+#include "viewer/app/open_picture.h"
 #include "viewer/app/settings.h"
 #include "viewer/app/startup.h"
+#include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
+#include "viewer/decode/decode_picture.h"
+#include "viewer/display/animation.h"
+#include "viewer/display/geometry.h"
+#include "viewer/display/paint.h"
+#include "viewer/filelist/file_list.h"
+#include "viewer/input/menus.h"
+#include "viewer/resources/command_ids.h"
 
 const wchar_t kMainWindowClass[] = L"Oxel";
 
 namespace {
+
+const wchar_t* g_commandLine = nullptr;
 
 ViewerState* CreateViewerState(HWND window) {
     ViewerState* state = new (std::nothrow) ViewerState();
@@ -20,11 +38,7 @@ ViewerState* CreateViewerState(HWND window) {
     state->window = window;
     state->lastListIndex = -1;
     state->slideShowArmedIndex = -1;
-    state->clickArmed = 1;
-    state->leftUpArmed = 1;
-    state->rightUpArmed = 1;
-    state->viewResetPending = 1;
-    state->picture.width = 0;
+    state->picture.lastIndex = -1;
     return state;
 }
 
@@ -32,63 +46,165 @@ LRESULT OnCreate(HWND window) {
     ViewerState* state = CreateViewerState(window);
     if (!state) return -1;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
-    if (!MakeSettingsPath(state->iniPath, false)) state->iniPath[0] = L'\0';
-    state->settings = LoadSettings(state->iniPath);
-    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-    state->menuBar = LoadMenuW(instance, L"Oxel_MENU");
-    state->popupMenu = LoadMenuW(instance, L"Oxel_POPUP");
-    state->contextMenu = state->popupMenu ? GetSubMenu(state->popupMenu, 0) : nullptr;
-    ApplyWindowMode(window, state->menuBar, state->settings);
+    OpenPicture(*state, OpenTrigger::Creation);
     return 0;
 }
 
-// The hand-over text is at most 260 bytes with its terminator; a longer one is
-// refused and leaves the text empty, so the open that follows opens nothing.
+// The hand-over text is at most 260 bytes with its terminator. A longer one is
+// refused: the text is emptied and the open that follows changes nothing, so
+// that no cut-off path is ever opened.
 LRESULT OnCopyData(ViewerState* state, const COPYDATASTRUCT* data) {
     state->handoverText[0] = '\0';
-    if (!data || !data->lpData || data->cbData == 0 || data->cbData > sizeof state->handoverText) return FALSE;
+    state->handoverRefused = 0;
+    if (data && data->cbData > sizeof state->handoverText) {
+        state->handoverRefused = 1;
+        return FALSE;
+    }
+    if (!data || !data->lpData || data->cbData == 0) return FALSE;
     size_t n = data->cbData;
     memcpy(state->handoverText, data->lpData, n);
     state->handoverText[n < sizeof state->handoverText ? n : n - 1] = '\0';
     return TRUE;
 }
 
-COLORREF BackgroundColor(const Settings& settings) {
-    if (settings.WindowMode) {
-        return settings.WindowBGColor == -1 ? GetSysColor(COLOR_APPWORKSPACE)
-                                            : static_cast<COLORREF>(settings.WindowBGColor);
+void OnActivate(ViewerState& state, WPARAM wParam) {
+    WORD how = LOWORD(wParam);
+    if (how == WA_INACTIVE) {
+        state.clickArmed = 0;
+        return;
     }
-    return settings.ScreenBGColor == -1 ? GetSysColor(COLOR_BACKGROUND)
-                                        : static_cast<COLORREF>(settings.ScreenBGColor);
+    // The click that activates the window leaves the flag as it was, so that
+    // it does not step.
+    if (how == WA_ACTIVE) state.clickArmed = 1;
+    if (state.keySendingOn && state.lastListIndex != -1) {
+        RefreshOnActivate(state);
+        if (state.settings.SuperOxel) srand(static_cast<unsigned>(time(nullptr)));
+    }
 }
 
-void OnPaint(ViewerState* state) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(state->window, &ps);
+void OnSize(ViewerState& state, WPARAM wParam) {
+    if (wParam == SIZE_MINIMIZED) return;
     RECT client;
-    GetClientRect(state->window, &client);
-    HBRUSH brush = CreateSolidBrush(BackgroundColor(state->settings));
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
-    EndPaint(state->window, &ps);
+    GetClientRect(state.window, &client);
+    if (client.right == state.clientWidth && client.bottom == state.clientHeight) return;
+    state.clientWidth = client.right;
+    state.clientHeight = client.bottom;
+    if (state.settings.ReloadByResize && state.lastListIndex >= 0 &&
+        (!state.animated || !state.settings.Anime)) {
+        if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
+        state.picture.bitmap = nullptr;
+        DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
+                      state.plugins, state.window, 1, state.picture);
+        if (state.displayBitmap) DeleteObject(state.displayBitmap);
+        state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
+                                                state.picture.height, state.settings);
+        UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
+                        state.lastListIndex, state.animationRunning);
+    }
+    RecordWindowRect(state.window, state.settings);
+    state.viewResetPending = 0;
+    if (state.tooltip && state.settings.ShowToolTip != 0) {
+        state.toolInfo.rect = client;
+        SendMessageW(state.tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
+    }
+    InvalidateRect(state.window, nullptr, FALSE);
+}
+
+void ArmSlideShowTimer(ViewerState& state) {
+    SetTimer(state.window, kSlideShowTimer, static_cast<UINT>(state.settings.SlideShowInterval) * 1000, nullptr);
+}
+
+void OnPaint(ViewerState& state) {
+    const bool newPicture = state.settings.slideShowOn && state.slideShowArmedIndex != state.currentIndex;
+    if (newPicture) KillTimer(state.window, kSlideShowTimer);
+    PaintMainWindow(state.window, state, state.settings, state.vScroll, state.hScroll);
+    state.viewResetPending = 0;
+    // Each picture stays for the full interval from its first paint.
+    if (newPicture) {
+        ArmSlideShowTimer(state);
+        state.slideShowArmedIndex = state.currentIndex;
+    }
+}
+
+void KeepDisplayAwake() {
+    SetThreadExecutionState(ES_DISPLAY_REQUIRED);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    SendInput(1, &input, sizeof input);
+}
+
+void OnTimer(ViewerState& state, WPARAM id) {
+    if (id == kKeepAwakeTimer) {
+        KeepDisplayAwake();
+        return;
+    }
+    HWND window = state.window;
+    SendMessageW(window, WM_COMMAND, IDM_NEXT, 0);
+    if (!IsWindow(window)) return;
+    // The slideshow does not wrap around: the last picture stays on screen.
+    if (state.currentIndex == state.lastListIndex) {
+        state.settings.slideShowOn = 0;
+        EndSlideShowDisplay(state);
+    }
+}
+
+void OnMenuOpened(ViewerState& state) {
+    ++state.openMenus;
+    if (state.settings.slideShowOn && state.openMenus == 1) KillTimer(state.window, kSlideShowTimer);
+}
+
+void OnMenuClosed(ViewerState& state) {
+    --state.openMenus;
+    if (state.settings.slideShowOn && state.openMenus == 0) ArmSlideShowTimer(state);
 }
 
 bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
-void OnClose(ViewerState* state) {
+// Frees everything the window owns; safe to run twice (close, then destroy).
+void ReleaseViewerResources(ViewerState& state) {
+    StopAnimation(state);
+    FreeFileBuffer(state.decodeState);
+    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
+    if (state.displayBitmap) DeleteObject(state.displayBitmap);
+    state.picture.bitmap = nullptr;
+    state.displayBitmap = nullptr;
+    state.fileList.paths.clear();
+    // The menu bar is the window's menu; take it off before destroying it.
+    if (state.menuBar && GetMenu(state.window) == state.menuBar) SetMenu(state.window, nullptr);
+    if (state.menuBar) DestroyMenu(state.menuBar);
+    // The context menu is the popup menu's submenu and goes with it.
+    if (state.popupMenu) DestroyMenu(state.popupMenu);
+    state.menuBar = state.popupMenu = state.contextMenu = nullptr;
+    KillTimer(state.window, kSlideShowTimer);
+    KillTimer(state.window, kKeepAwakeTimer);
+    if (state.timerPeriodBegun) timeEndPeriod(state.timerPeriod);
+    state.timerPeriodBegun = 0;
+    FreePlugins(state.plugins);
+}
+
+void OnClose(ViewerState& state) {
     // Alt+F4 leaves the settings file as it was.
     if (!(KeyHeld(VK_MENU) && KeyHeld(VK_F4))) {
-        if (state->settings.WindowMode) RecordWindowRect(state->window, state->settings);
-        if (state->iniPath[0]) SaveViewSettings(state->settings, state->iniPath);
+        if (state.settings.WindowMode) RecordWindowRect(state.window, state.settings);
+        if (state.iniPath[0]) SaveViewSettings(state.settings, state.iniPath);
     }
-    if (state->menuBar && GetMenu(state->window) == state->menuBar) SetMenu(state->window, nullptr);
-    if (state->menuBar) DestroyMenu(state->menuBar);
-    if (state->popupMenu) DestroyMenu(state->popupMenu);
-    state->menuBar = state->popupMenu = state->contextMenu = nullptr;
-    DestroyWindow(state->window);
+    ReleaseViewerResources(state);
+    wchar_t temp[MAX_PATH];
+    TemporaryFolder(temp);
+    if (temp[0]) RemoveDirectoryW(temp);
+    HWND filerFocus = state.filerFocus;
+    if (state.tooltip) DestroyWindow(state.tooltip);
+    state.tooltip = nullptr;
+    DestroyWindow(state.window);
+    // The file manager gets the focus back when the viewer is gone.
+    if (filerFocus) SetFocus(filerFocus);
 }
 
 void OnDestroy(HWND window, ViewerState* state) {
+    ReleaseViewerResources(*state);
+    if (state->tooltip) DestroyWindow(state->tooltip);
+    ReleaseFileIcons(*state);
     RemovePropW(window, kInstanceProperty);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     delete state;
@@ -96,6 +212,10 @@ void OnDestroy(HWND window, ViewerState* state) {
 }
 
 }  // namespace
+
+void SetCreationCommandLine(const wchar_t* commandLine) { g_commandLine = commandLine; }
+
+const wchar_t* CreationCommandLine() { return g_commandLine ? g_commandLine : GetCommandLineW(); }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
@@ -126,15 +246,29 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_CREATE) return OnCreate(window);
     ViewerState* state = GetViewerState(window);
     if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    if (HandleMouse(*state, message, wParam, lParam)) return 0;
     switch (message) {
     case WM_DESTROY:
         OnDestroy(window, state);
         return 0;
+    case WM_MOVE:
+        SendMessageW(window, WM_SIZE, 0, 0);
+        RecordWindowRect(window, state->settings);
+        return 0;
+    case WM_SIZE:
+        OnSize(*state, wParam);
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(*state, wParam);
+        return 0;
+    case WM_PAINT:
+        OnPaint(*state);
+        return 0;
+    case WM_CLOSE:
+        OnClose(*state);
+        return 0;
     case WM_ERASEBKGND:
         return 1;
-    case WM_PAINT:
-        OnPaint(state);
-        return 0;
     case WM_GETMINMAXINFO: {
         MINMAXINFO* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize.x = 320;
@@ -143,10 +277,32 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_COPYDATA:
         return OnCopyData(state, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case kMsgOpenHandover:
+    case WM_COMMAND:
+        DispatchCommand(*state, wParam, lParam);
         return 0;
-    case WM_CLOSE:
-        OnClose(state);
+    case WM_TIMER:
+        OnTimer(*state, wParam);
+        return 0;
+    case WM_HSCROLL:
+        ScrollByBar(*state, SB_HORZ, wParam);
+        return 0;
+    case WM_VSCROLL:
+        ScrollByBar(*state, SB_VERT, wParam);
+        return 0;
+    case WM_INITMENUPOPUP:
+        OnMenuOpened(*state);
+        return 0;
+    case WM_UNINITMENUPOPUP:
+        OnMenuClosed(*state);
+        return 0;
+    case WM_DROPFILES:
+        OpenPicture(*state, OpenTrigger::Drop, reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_APP:
+        OpenPicture(*state, OpenTrigger::Dialog);
+        return 0;
+    case kMsgOpenHandover:
+        OpenPicture(*state, OpenTrigger::Handover);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

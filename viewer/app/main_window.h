@@ -10,6 +10,7 @@
 
 #include "viewer/app/settings.h"
 #include "viewer/decode/decoded_picture.h"
+#include "viewer/decode/plugin_host.h"
 #include "viewer/filelist/file_list.h"
 
 struct ViewerState {
@@ -54,12 +55,28 @@ struct ViewerState {
     int32_t viewResetPending;
     DWORD lastStepTick;
     wchar_t destinationFolder[256];
+
+    // Beyond the window's specified fields: what it owns besides them.
+    PluginList plugins;
+    HICON fileIconSmall;      // shell icons set on the window, freed when replaced
+    HICON fileIconBig;
+    int32_t handoverRefused;  // the last hand-over text did not fit; open nothing
+    int32_t timerPeriodBegun;
 };
+
+// Window timers.
+constexpr UINT_PTR kSlideShowTimer = 1;
+constexpr UINT_PTR kKeepAwakeTimer = 2;
 
 extern const wchar_t kMainWindowClass[];
 
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
+
+// Replaces the process command line for the windows created afterwards (null:
+// the real one again). Lets a test start a window as if from a command line.
+void SetCreationCommandLine(const wchar_t* commandLine);
+const wchar_t* CreationCommandLine();
 
 // The state record of a main window, or null.
 ViewerState* GetViewerState(HWND window);

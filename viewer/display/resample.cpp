@@ -6,22 +6,33 @@
 
 bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight, bool interpolateAlpha,
                     uint8_t* target, int32_t targetWidth, int32_t targetHeight) {
+    return ResamplePixelBlock(source, sourceWidth, sourceHeight, interpolateAlpha, targetWidth, targetHeight, 0, 0,
+                              targetWidth, targetHeight, target);
+}
+
+bool ResamplePixelBlock(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight, bool interpolateAlpha,
+                        int32_t targetWidth, int32_t targetHeight, int32_t blockX, int32_t blockY,
+                        int32_t blockWidth, int32_t blockHeight, uint8_t* target) {
     if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0) return false;
+    if (blockX < 0 || blockY < 0 || blockWidth <= 0 || blockHeight <= 0 || blockWidth > targetWidth - blockX ||
+        blockHeight > targetHeight - blockY) {
+        return false;
+    }
     // 64-bit steps: width × 256 overflows 32 bits past eight million pixels.
     const int64_t stepX = static_cast<int64_t>(sourceWidth) * 256 / targetWidth;
     const int64_t stepY = static_cast<int64_t>(sourceHeight) * 256 / targetHeight;
     const size_t sourceStride = static_cast<size_t>(sourceWidth) * 4;
     const int channels = interpolateAlpha ? 4 : 3;
-    for (int32_t y = 0; y < targetHeight; ++y) {
-        const int64_t fixedY = y * stepY;
+    for (int32_t by = 0; by < blockHeight; ++by) {
+        const int64_t fixedY = static_cast<int64_t>(blockY + by) * stepY;
         const uint32_t fy = static_cast<uint32_t>(fixedY & 255);
-        const int64_t row0 = fixedY >> 8;  // below sourceHeight, since y < targetHeight
+        const int64_t row0 = fixedY >> 8;  // below sourceHeight, since the row is below targetHeight
         const int64_t row1 = std::min<int64_t>(row0 + 1, sourceHeight - 1);
         const uint8_t* top = source + static_cast<size_t>(row0) * sourceStride;
         const uint8_t* bottom = source + static_cast<size_t>(row1) * sourceStride;
-        uint8_t* out = target + static_cast<size_t>(y) * targetWidth * 4;
-        for (int32_t x = 0; x < targetWidth; ++x, out += 4) {
-            const int64_t fixedX = x * stepX;
+        uint8_t* out = target + static_cast<size_t>(by) * blockWidth * 4;
+        for (int32_t bx = 0; bx < blockWidth; ++bx, out += 4) {
+            const int64_t fixedX = static_cast<int64_t>(blockX + bx) * stepX;
             const uint32_t fx = static_cast<uint32_t>(fixedX & 255);
             const int64_t col0 = fixedX >> 8;
             const int64_t col1 = std::min<int64_t>(col0 + 1, sourceWidth - 1);

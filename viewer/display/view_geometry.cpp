@@ -269,14 +269,3 @@ ViewSize RotatedSize(int32_t width, int32_t height, int32_t rotation) {
     if (rotation == 90 || rotation == 270) return {height, width};
     return {width, height};
 }
-
-void RotatedTileOrigin(int32_t rotation, int32_t sourceWidth, int32_t sourceHeight, int32_t x0, int32_t x1,
-                       int32_t y0, int32_t y1, int32_t& outX, int32_t& outY) {
-    if (rotation == 90) {
-        outX = sourceHeight - y1 - 1;
-        outY = x0;
-    } else {
-        outX = y0;
-        outY = sourceWidth - x1 - 1;
-    }
-}

@@ -127,8 +127,5 @@ void ApplyWheelScroll(int wheelDelta, int32_t scrollDot, ScrollAxis& axis);
 void ApplyDrag(const ScrollAxis& atPress, int32_t pressCoordinate, int32_t currentCoordinate,
                ScrollAxis& axis);
 
-// Output size of a quarter-turned bitmap, and where a tile of the source
-// (columns x0 … x1, rows y0 … y1) lands in it for 90 and 270 degrees.
+// Size of the bitmap turned by `rotation`: sides swapped for quarter turns.
 ViewSize RotatedSize(int32_t width, int32_t height, int32_t rotation);
-void RotatedTileOrigin(int32_t rotation, int32_t sourceWidth, int32_t sourceHeight, int32_t x0, int32_t x1,
-                       int32_t y0, int32_t y1, int32_t& outX, int32_t& outY);

@@ -13,7 +13,12 @@ namespace {
 
 class MainWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterMainWindowClass(GetModuleHandleW(nullptr)); }
+    static void SetUpTestSuite() {
+        RegisterMainWindowClass(GetModuleHandleW(nullptr));
+        // The test program's own arguments are no picture path.
+        SetCreationCommandLine(L"\"viewer_app_test.exe\" ");
+    }
+    static void TearDownTestSuite() { SetCreationCommandLine(nullptr); }
 
     void Create(const std::string& settings) {
         WriteWholeFile(TestSettingsPath(), settings);

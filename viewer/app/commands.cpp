@@ -1,0 +1,144 @@
+// Command dispatch; see commands.h.
+#include "viewer/app/commands.h"
+
+#include <string>
+
+#include "viewer/app/main_window.h"
+#include "viewer/app/window_icons.h"
+#include "viewer/app/window_mode.h"
+#include "viewer/display/animation.h"
+#include "viewer/filelist/file_list.h"
+#include "viewer/filelist/sort_order.h"
+#include "viewer/fileops/information.h"
+#include "viewer/input/menus.h"
+#include "viewer/resources/command_ids.h"
+
+namespace {
+
+void SetSlideShowCheck(ViewerState& state, bool checked) {
+    MENUITEMINFOW item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STATE;
+    item.fState = checked ? MFS_CHECKED : 0;
+    if (state.menuBar) SetMenuItemInfoW(state.menuBar, IDM_SLIDE_SHOW, FALSE, &item);
+    if (state.popupMenu) SetMenuItemInfoW(state.popupMenu, IDM_SLIDE_SHOW, FALSE, &item);
+}
+
+void UpdateMenus(ViewerState& state) {
+    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
+                    state.lastListIndex, state.animationRunning);
+}
+
+void ToggleSlideShow(ViewerState& state) {
+    if (state.lastListIndex < 1) return;
+    state.settings.slideShowOn = !state.settings.slideShowOn;
+    if (state.settings.slideShowOn) {
+        SetTimer(state.window, kSlideShowTimer, static_cast<UINT>(state.settings.SlideShowInterval) * 1000, nullptr);
+        SetTimer(state.window, kKeepAwakeTimer, 59000, nullptr);
+        SetWindowIcons(state.window, L"OxelICON_SM_SS", L"OxelICON_SS");
+        SetSlideShowCheck(state, true);
+    } else {
+        EndSlideShowDisplay(state);
+        SetThreadExecutionState(ES_CONTINUOUS);
+    }
+}
+
+// Re-sorting keeps the shown file on screen at its new place.
+void Resort(ViewerState& state) {
+    std::wstring shown;
+    if (state.lastListIndex >= 0) shown = state.fileList.paths[state.currentIndex];
+    SortFileList(state.fileList, state.settings);
+    if (state.lastListIndex >= 0) state.currentIndex = FindInList(state.fileList, shown.c_str());
+    UpdateMenus(state);
+    state.settings.slideShowOn = 0;
+}
+
+void RunAction(ViewerState& state, WORD command) {
+    switch (command) {
+    case IDM_EXIT:
+        StopAnimation(state);
+        SendMessageW(state.window, WM_CLOSE, 0, 0);
+        break;
+    case IDM_WINDOW:
+        if (state.settings.WindowMode) RecordWindowRect(state.window, state.settings);
+        state.settings.WindowMode = !state.settings.WindowMode;
+        ApplyWindowMode(state.window, state.menuBar, state.settings);
+        state.viewResetPending = 1;
+        UpdateMenus(state);
+        break;
+    case IDM_TOP_MOST:
+        state.settings.AlwaysOnTop = !state.settings.AlwaysOnTop;
+        ApplyWindowMode(state.window, state.menuBar, state.settings);
+        UpdateMenus(state);
+        break;
+    case IDM_SORT_NAME:
+    case IDM_SORT_EXT:
+    case IDM_SORT_TYPE:
+    case IDM_SORT_SIZE:
+    case IDM_SORT_CREATE:
+    case IDM_SORT_WRITE:
+        state.settings.SortMethod = (command - IDM_SORT_NAME) / 10 + 1;
+        Resort(state);
+        break;
+    case IDM_SORT_REV:
+        state.settings.SortDescending = !state.settings.SortDescending;
+        Resort(state);
+        break;
+    default:
+        break;
+    }
+}
+
+void RefreshTooltip(ViewerState& state) {
+    SendMessageW(state.tooltip, TTM_ACTIVATE, FALSE, 0);
+    if (state.lastListIndex < 0) return;
+    const wchar_t* path = state.fileList.paths[state.currentIndex].c_str();
+    if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return;
+    wchar_t text[kInformationChars];
+    PictureInformation(state.settings, state.picture.bitmap ? &state.picture : nullptr, path, text);
+    state.toolInfo.lpszText = text;
+    SendMessageW(state.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
+    SendMessageW(state.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
+    state.toolInfo.lpszText = nullptr;
+    SendMessageW(state.tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+}  // namespace
+
+void EndSlideShowDisplay(ViewerState& state) {
+    KillTimer(state.window, kSlideShowTimer);
+    KillTimer(state.window, kKeepAwakeTimer);
+    SetSlideShowCheck(state, false);
+    SetWindowIcons(state.window, L"OxelICON_SM", L"OxelICON");
+}
+
+void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
+    (void)lParam;
+    if (state.dragging) return;
+    const WORD command = LOWORD(wParam);
+    if (command == IDM_SLIDE_SHOW) {
+        ToggleSlideShow(state);
+        return;
+    }
+    if (command == IDM_OPEN) {
+        state.settings.slideShowOn = 0;
+        EndSlideShowDisplay(state);
+        SendMessageW(state.window, WM_APP, 0, 0);
+        return;
+    }
+
+    state.viewResetPending = 0;
+    GetScrollInfo(state.window, SB_VERT, &state.vScroll);
+    GetScrollInfo(state.window, SB_HORZ, &state.hScroll);
+    RunAction(state, command);
+    // EXIT has destroyed the window and its state.
+    if (command == IDM_EXIT) return;
+    SetScrollInfo(state.window, SB_VERT, &state.vScroll, FALSE);
+    SetScrollInfo(state.window, SB_HORZ, &state.hScroll, FALSE);
+
+    if (!state.settings.slideShowOn) EndSlideShowDisplay(state);
+    if (state.tooltip && state.settings.ShowToolTip != 0 && wParam != IDM_ARC_NEXT) RefreshTooltip(state);
+    InvalidateRect(state.window, nullptr, FALSE);
+    UpdateWindow(state.window);
+    state.clickArmed = 1;
+}

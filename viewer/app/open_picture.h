@@ -1,0 +1,17 @@
+// Opening a picture: one flow for the four ways a file arrives (the command
+// line at creation, a drop, the open dialog, a second instance's hand-over).
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "viewer/filelist/explorer_sync.h"
+
+struct ViewerState;
+
+// Runs the open flow. `drop` is the drop handle for OpenTrigger::Drop (released
+// here); creation also sets up the window's menus, settings, mode and timers.
+void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop = nullptr);
+
+// The name of the temporary folder for extracted archive members.
+void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);

@@ -1,0 +1,230 @@
+// The decoder dispatcher; see decode_file.h. Decoders return null and the
+// dispatcher goes on down the list; only the WIC admission and WIC itself end
+// the search with the "unsupported" status.
+#include "viewer/decode/decode_file.h"
+
+#include <shlwapi.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "viewer/decode/bmp_depth.h"
+#include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/wic_decode.h"
+
+namespace {
+
+bool IsExtension(const char* extension, const char* name) { return lstrcmpiA(extension, name) == 0; }
+
+void ShowArrowCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
+
+// One sharing-friendly read of a whole file into new memory (malloc, as the
+// loading flow frees it with free). Files beyond 2 GiB are refused.
+uint8_t* ReadWholeFileA(const char* path, uint32_t& length) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    uint8_t* data = nullptr;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= 0x7FFFFFFF) {
+        DWORD wanted = static_cast<DWORD>(size.QuadPart);
+        data = static_cast<uint8_t*>(malloc(wanted));
+        DWORD got = 0;
+        if (data && (!ReadFile(file, data, wanted, &got, nullptr) || got != wanted)) {
+            free(data);
+            data = nullptr;
+        }
+        if (data) length = wanted;
+    }
+    CloseHandle(file);
+    return data;
+}
+
+int32_t ReadBmpFileDepth(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    uint8_t header[kBmpDepthBytes];
+    DWORD got = 0;
+    BOOL read = ReadFile(file, header, sizeof(header), &got, nullptr);
+    CloseHandle(file);
+    return read ? BmpBitDepth(header, got) : -1;
+}
+
+int32_t ReadTiffFileDepth(const char* path) {
+    uint32_t length = 0;
+    uint8_t* data = ReadWholeFileA(path, length);
+    if (!data) return -1;
+    int32_t depth = ReadTiffBitDepth(data, length);
+    free(data);
+    return depth;
+}
+
+int32_t BitmapDepth(HBITMAP bitmap) {
+    BITMAP bm = {};
+    return GetObjectW(bitmap, sizeof(bm), &bm) ? bm.bmBitsPixel : -1;
+}
+
+// The depth that the user is told, by extension; `depth` is the working depth
+// of the GIF, PNG or icon reader or of the plug-in.
+int32_t ReportedDepth(const char* path, const char* extension, int32_t depth, bool fromPlugin,
+                      const DecodedPicture& picture, HBITMAP bitmap) {
+    if (IsExtension(extension, ".gif") || IsExtension(extension, ".png") || IsExtension(extension, ".ico") ||
+        IsExtension(extension, ".icon")) {
+        // Until a reader has told the depth, the bitmap's own depth is the
+        // honest answer.
+        return depth != -1 ? depth : BitmapDepth(bitmap);
+    }
+    if (IsExtension(extension, ".bmp")) return ReadBmpFileDepth(path);
+    if (IsExtension(extension, ".tiff") || IsExtension(extension, ".tif")) return ReadTiffFileDepth(path);
+    if (IsExtension(extension, ".jpg") || IsExtension(extension, ".jpeg")) return 24;
+    if (IsExtension(extension, ".webp")) return static_cast<int16_t>(picture.bitsPerPixel);
+    return fromPlugin ? depth : BitmapDepth(bitmap);
+}
+
+HBITMAP Finish(const char* path, const char* extension, int32_t depth, bool fromPlugin, DecodedPicture& picture,
+               HBITMAP bitmap) {
+    ShowArrowCursor();
+    if (picture.width == 0) {
+        BITMAP bm = {};
+        if (GetObjectW(bitmap, sizeof(bm), &bm)) {
+            picture.width = bm.bmWidth;
+            picture.height = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+        }
+    }
+    // -1 (unknown) is kept as 0xFFFF, as the field is 16 bits wide.
+    picture.bitsPerPixel = static_cast<uint16_t>(ReportedDepth(path, extension, depth, fromPlugin, picture, bitmap));
+    return bitmap;
+}
+
+HBITMAP Unsupported(DecodedPicture& picture) {
+    ShowArrowCursor();
+    picture.width = kStatusUnsupported;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsAdmittedByWic(const char* extension, const char* wicExtensions) {
+    if (!wicExtensions[0]) return true;
+    if (!extension[0]) return false;
+    char list[MAX_PATH];
+    char wanted[MAX_PATH];
+    lstrcpynA(list, wicExtensions, MAX_PATH);
+    lstrcpynA(wanted, extension, MAX_PATH);
+    CharLowerA(list);
+    CharLowerA(wanted);
+    return strstr(list, wanted) != nullptr;
+}
+
+int32_t NormalizeSubIndex(int32_t subIndex, uint32_t count) {
+    if (count == 0) return 0;
+    if (subIndex < 0) return static_cast<int32_t>(count - 1);
+    if (static_cast<uint32_t>(subIndex) >= count) return 0;
+    return subIndex;
+}
+
+bool ReadFileBuffer(const char* path, DecodeState& state) {
+    if (state.fileBuffer) return true;
+    uint32_t length = 0;
+    state.fileBuffer = ReadWholeFileA(path, length);
+    state.fileLength = state.fileBuffer ? length : 0;
+    return state.fileBuffer != nullptr;
+}
+
+HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, const Settings& settings,
+                   const PluginList& plugins, HWND window, int direction, DecodedPicture& picture) {
+    picture.premultipliedAlpha = 0;
+    picture.lastIndex = -1;
+    int32_t depth = -1;
+
+    if (!plugins.empty()) {
+        HBITMAP bitmap =
+            DecodeWithPlugins(path, extension, state, settings, plugins, window, direction, picture, depth);
+        if (bitmap) return Finish(path, extension, depth, true, picture, bitmap);
+    }
+
+    if (IsExtension(extension, ".gif")) {
+        uint32_t count = ReadFileBuffer(path, state) ? CountGifFrames(state.fileBuffer, state.fileLength) : 0;
+        state.subIndex = NormalizeSubIndex(state.subIndex, count);
+        if (state.fileBuffer) ReadGifFrameFacts(state, picture, depth);
+        // A still GIF goes on to WIC like any other picture.
+        if (count >= 2) {
+            if (HBITMAP bitmap = BuildGifFrame(state, picture)) {
+                picture.premultipliedAlpha = 1;
+                // The first frame is drawn opaque; later ones blend over it.
+                if (state.subIndex == 0) picture.transparentColor = -1;
+                return Finish(path, extension, depth, false, picture, bitmap);
+            }
+        }
+    }
+
+    if (IsExtension(extension, ".png")) {
+        bool animated = ReadFileBuffer(path, state) && ScanPngChunks(state, picture, depth);
+        picture.backgroundColor = 0;
+        picture.premultipliedAlpha = 0;
+        if (animated) {
+            if (HBITMAP bitmap = BuildApngFrame(state, picture)) {
+                picture.premultipliedAlpha = 1;
+                return Finish(path, extension, depth, false, picture, bitmap);
+            }
+        }
+    }
+
+    if (IsExtension(extension, ".webp")) {
+        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture)) {
+            picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
+            return Finish(path, extension, depth, false, picture, bitmap);
+        }
+    }
+
+    if (IsExtension(extension, ".ico") || IsExtension(extension, ".icon")) {
+        if (HBITMAP bitmap = DecodeIconImage(path, state, picture, depth)) {
+            PremultiplyAlpha(bitmap);
+            picture.premultipliedAlpha = 1;
+            return Finish(path, extension, depth, false, picture, bitmap);
+        }
+    }
+
+    if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        if (HBITMAP bitmap = DecodeZipArchive(path, state, settings, plugins, window, direction, picture)) {
+            return Finish(path, extension, depth, false, picture, bitmap);
+        }
+    }
+
+    if (!IsAdmittedByWic(extension, settings.WICExt)) return Unsupported(picture);
+
+    HBITMAP bitmap = DecodeWicFile(path);
+    if (!bitmap) return Unsupported(picture);
+    PremultiplyAlpha(bitmap);
+    picture.premultipliedAlpha = 1;
+    return Finish(path, extension, depth, false, picture, bitmap);
+}
+
+HBITMAP DecodePicturePath(const wchar_t* path, DecodeState& state, const Settings& settings,
+                          const PluginList& plugins, HWND window, int direction, DecodedPicture& picture) {
+    picture.bitmap = nullptr;
+    if (!PathFileExistsW(path)) {
+        picture.width = kStatusMissing;
+        return nullptr;
+    }
+    // Decoders and plug-ins take ANSI paths; the short form opens names that
+    // the ANSI code page cannot spell. Without a short form the long one is used.
+    wchar_t shortPath[MAX_PATH];
+    DWORD shortLength = GetShortPathNameW(path, shortPath, MAX_PATH);
+    if (shortLength == 0 || shortLength >= MAX_PATH) lstrcpynW(shortPath, path, MAX_PATH);
+    char ansiPath[MAX_PATH];
+    char ansiExtension[MAX_PATH];
+    if (!WideCharToMultiByte(CP_THREAD_ACP, 0, shortPath, -1, ansiPath, MAX_PATH, nullptr, nullptr) ||
+        !WideCharToMultiByte(CP_THREAD_ACP, 0, PathFindExtensionW(path), -1, ansiExtension, MAX_PATH, nullptr,
+                             nullptr)) {
+        picture.width = kStatusUnsupported;
+        picture.height = 0;
+        return nullptr;
+    }
+    picture.width = 0;
+    picture.height = 0;
+    picture.bitmap = DecodeFile(ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
+    return picture.bitmap;
+}

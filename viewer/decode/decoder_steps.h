@@ -1,0 +1,48 @@
+// The format-specific steps that the dispatcher calls in its fixed order:
+// plug-ins, GIF and APNG frames, WebP, icon images, zip archives and the TIFF
+// depth. Each step reports "not decoded" until its decoder is written, and the
+// dispatcher then falls through exactly as it will when a real decoder fails.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "viewer/app/settings.h"
+#include "viewer/decode/decoded_picture.h"
+#include "viewer/decode/plugin_host.h"
+
+// Asks the loaded plug-ins; on success `depth` is the plug-in's bit depth.
+HBITMAP DecodeWithPlugins(const char* path, const char* extension, DecodeState& state, const Settings& settings,
+                          const PluginList& plugins, HWND window, int direction, DecodedPicture& picture,
+                          int32_t& depth);
+
+// GIF in `state.fileBuffer`: the number of frames (0 when it is not a GIF).
+uint32_t CountGifFrames(const uint8_t* data, uint32_t length);
+// Facts of frame `state.subIndex` (already normalised): depth, placement,
+// disposal, colours. Read for still GIFs too, which end in WIC.
+void ReadGifFrameFacts(const DecodeState& state, DecodedPicture& picture, int32_t& depth);
+// Frame `state.subIndex` composed into a premultiplied 32-bit bitmap, or null.
+HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture);
+
+// PNG in `state.fileBuffer`: depth, animation, frame facts, and `subIndex`
+// normalised over the frames. Returns whether it is animated.
+bool ScanPngChunks(DecodeState& state, DecodedPicture& picture, int32_t& depth);
+// Frame `state.subIndex` of an animated PNG, premultiplied, or null.
+HBITMAP BuildApngFrame(const DecodeState& state, DecodedPicture& picture);
+
+// Frame `state.subIndex` of a WebP file, or null; sets `premultipliedAlpha`
+// when the frame has alpha (and is premultiplied already).
+HBITMAP DecodeWebpFrame(const char* path, DecodeState& state, DecodedPicture& picture);
+
+// Image `state.subIndex` of an icon file (not yet premultiplied), or null;
+// `depth` is the entry's bit depth.
+HBITMAP DecodeIconImage(const char* path, DecodeState& state, DecodedPicture& picture, int32_t& depth);
+
+// The next decodable member of a zip archive in `direction`, decoded by the
+// same dispatcher, or null.
+HBITMAP DecodeZipArchive(const char* path, DecodeState& state, const Settings& settings, const PluginList& plugins,
+                         HWND window, int direction, DecodedPicture& picture);
+
+// Depth of the first image of a TIFF file held in memory; -1 when unknown.
+int32_t ReadTiffBitDepth(const uint8_t* data, uint32_t length);

@@ -1,0 +1,160 @@
+// WIC decoding; see wic_decode.h. A factory is made for each call and every
+// object is released before the call returns, so nothing WIC holds outlives a
+// picture.
+#include "viewer/decode/wic_decode.h"
+
+namespace {
+
+// {CACAF262-9370-4615-A13B-9F5539DA4C0A}: the factory every Windows since XP SP3
+// registers (not the "2" factory, whose interface adds nothing we use).
+const CLSID kImagingFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+
+// Owns one COM interface pointer.
+template <typename T>
+struct ComPtr {
+    T* p = nullptr;
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p) p->Release();
+    }
+    T** operator&() { return &p; }
+    T* operator->() const { return p; }
+};
+
+// Frame 0 of `decoder`, converted to BGRA and copied into a DIB section.
+HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder) {
+    ComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, &frame))) return nullptr;
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(&converter))) return nullptr;
+    if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
+        return nullptr;
+    }
+    ComPtr<IWICBitmapSource> source;
+    if (FAILED(converter->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(&source)))) return nullptr;
+    return CreateBgraDibSection(source.p);
+}
+
+bool CreateFactory(ComPtr<IWICImagingFactory>& factory) {
+    return SUCCEEDED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                      reinterpret_cast<void**>(&factory)));
+}
+
+// Width × height × 4 as a byte count, or 0 when it does not fit 32 bits.
+UINT BufferBytes(UINT width, UINT height) {
+    unsigned long long bytes = 4ull * width * height;
+    return bytes > 0xFFFFFFFFull ? 0 : static_cast<UINT>(bytes);
+}
+
+}  // namespace
+
+HBITMAP DecodeWicFile(const char* ansiPath) {
+    wchar_t widePath[MAX_PATH];
+    if (!MultiByteToWideChar(CP_THREAD_ACP, 0, ansiPath, -1, widePath, MAX_PATH)) return nullptr;
+    ComPtr<IWICImagingFactory> factory;
+    if (!CreateFactory(factory)) return nullptr;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromFilename(widePath, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                  &decoder))) {
+        return nullptr;
+    }
+    return DecodeFirstFrame(factory.p, decoder.p);
+}
+
+HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length) {
+    if (!data || !length) return nullptr;
+    ComPtr<IWICImagingFactory> factory;
+    if (!CreateFactory(factory)) return nullptr;
+    ComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(&stream))) return nullptr;
+    if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), length))) return nullptr;
+    ComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder))) {
+        return nullptr;
+    }
+    return DecodeFirstFrame(factory.p, decoder.p);
+}
+
+HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
+    if (!source) return nullptr;
+    WICPixelFormatGUID format;
+    if (FAILED(source->GetPixelFormat(&format)) || !IsEqualGUID(format, GUID_WICPixelFormat32bppBGRA)) {
+        return nullptr;
+    }
+    UINT width = 0, height = 0;
+    if (FAILED(source->GetSize(&width, &height)) || !width || !height) return nullptr;
+    const UINT bytes = BufferBytes(width, height);
+    if (!bytes || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    if (!section) return nullptr;
+    // A source that fails half-way (a damaged file) would leave a picture of
+    // uninitialised rows that looks decoded; refuse it instead.
+    if (FAILED(source->CopyPixels(nullptr, width * 4, bytes, static_cast<BYTE*>(bits)))) {
+        DeleteObject(section);
+        return nullptr;
+    }
+    return section;
+}
+
+void PremultiplyPixels(uint8_t* pixels, size_t pixelCount) {
+    for (size_t i = 0; i < pixelCount; ++i, pixels += 4) {
+        const unsigned alpha = pixels[3];
+        if (alpha == 255) continue;
+        pixels[0] = static_cast<uint8_t>(pixels[0] * alpha / 255);
+        pixels[1] = static_cast<uint8_t>(pixels[1] * alpha / 255);
+        pixels[2] = static_cast<uint8_t>(pixels[2] * alpha / 255);
+    }
+}
+
+bool PremultiplyAlpha(HBITMAP bitmap) {
+    DIBSECTION dib = {};
+    int got = GetObjectW(bitmap, sizeof(dib), &dib);
+    if (!got) return false;
+    const BITMAP& bm = dib.dsBm;
+    if (bm.bmBitsPixel != 32 || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+    // Checked before it is multiplied: 32,768 × 32,768 × 4 is past 32 bits.
+    unsigned long long bytes = 4ull * static_cast<unsigned>(bm.bmWidth) * static_cast<unsigned>(bm.bmHeight);
+    if (bytes > 0x7FFFFFFFull) return false;
+    const size_t pixelCount = static_cast<size_t>(bytes / 4);
+
+    // A 32-bit DIB section (every built-in decoder's result) is rewritten where
+    // it lies, without the copy out and back.
+    if (got == sizeof(DIBSECTION) && bm.bmBits && dib.dsBmih.biCompression == BI_RGB) {
+        GdiFlush();
+        PremultiplyPixels(static_cast<uint8_t*>(bm.bmBits), pixelCount);
+        return true;
+    }
+
+    uint8_t* pixels = static_cast<uint8_t*>(HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(bytes)));
+    if (!pixels) return false;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = bm.bmWidth;
+    info.bmiHeader.biHeight = bm.bmHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    bool done = GetDIBits(screen, bitmap, 0, bm.bmHeight, pixels, &info, DIB_RGB_COLORS) == bm.bmHeight;
+    if (done) {
+        PremultiplyPixels(pixels, pixelCount);
+        done = SetDIBits(screen, bitmap, 0, bm.bmHeight, pixels, &info, DIB_RGB_COLORS) == bm.bmHeight;
+    }
+    ReleaseDC(nullptr, screen);
+    HeapFree(GetProcessHeap(), 0, pixels);
+    return done;
+}

@@ -1,0 +1,43 @@
+// The general-purpose decoder: the Windows Imaging Component reads frame 0 of a
+// file or of an image held in memory, and the result becomes a 32-bit top-down
+// DIB section (blue, green, red, alpha). Also the two bitmap helpers that every
+// built-in decoder shares, and the COM set-up that WIC needs on the window
+// thread.
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+
+#include <cstdint>
+
+// Frame 0 of the file at `ansiPath` (thread ANSI code page), or null.
+HBITMAP DecodeWicFile(const char* ansiPath);
+
+// Frame 0 of a complete image file in memory, or null. The memory stays the
+// caller's and need only outlive the call.
+HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length);
+
+// A DIB section holding the source's pixels; null unless the source delivers
+// exactly 32-bit BGRA, or when its pixels cannot be copied.
+HBITMAP CreateBgraDibSection(IWICBitmapSource* source);
+
+// Multiplies blue, green and red of every pixel of a 32-bit bitmap by its
+// alpha (value × alpha ÷ 255, rounded down), in place. False, with the bitmap
+// unchanged, when it is not 32-bit or its pixels cannot be had.
+bool PremultiplyAlpha(HBITMAP bitmap);
+
+// The same rule on bytes in blue, green, red, alpha order.
+void PremultiplyPixels(uint8_t* pixels, size_t pixelCount);
+
+// COM for the calling thread (single-threaded apartment), from construction to
+// destruction; the main window holds one for its whole life, since every decode
+// runs on its thread.
+struct ComApartment {
+    HRESULT result;
+    ComApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+};

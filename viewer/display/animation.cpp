@@ -1,0 +1,16 @@
+// Animation preparation and stop; see animation.h.
+#include "viewer/display/animation.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "viewer/app/main_window.h"
+
+void PrepareAnimation(ViewerState& state, const wchar_t*) { state.animated = 0; }
+
+void StopAnimation(ViewerState& state) {
+    if (!state.animationRunning) return;
+    state.animationRunning = 0;
+    if (state.animationTimer) timeKillEvent(state.animationTimer);
+    state.animationTimer = 0;
+}

@@ -1,0 +1,16 @@
+// The information tooltip's text for one file: path, the shell's type name,
+// the picture's size and colours with the file size, and the modification
+// time in local time.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "viewer/app/settings.h"
+#include "viewer/decode/decoded_picture.h"
+
+// `picture` is null when no picture is shown. When the file's size or time
+// cannot be read (another program holds it open exclusively, or it is gone),
+// the size reads "?" and the time is left empty after its label.
+std::wstring BuildInformationText(const Settings& settings, const DecodedPicture* picture, const wchar_t* path);

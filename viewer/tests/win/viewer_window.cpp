@@ -1,0 +1,89 @@
+// The main-window test fixture; see viewer_window.h.
+#include "viewer_window.h"
+
+#include "test_support.h"
+#include "viewer/app/message_box.h"
+
+namespace {
+
+ViewerWindowTest* g_current = nullptr;
+std::vector<RecordedBox>* g_boxes = nullptr;
+
+int RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
+    if (g_boxes) g_boxes->push_back({owner, text ? text : L"", caption ? caption : L"", flags});
+    return IDOK;
+}
+
+std::vector<WORD>* g_commands = nullptr;
+
+LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && g_commands) g_commands->push_back(LOWORD(wParam));
+    return MainWindowProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void ViewerWindowTest::SetUp() {
+    static bool registered = RegisterMainWindowClass(GetModuleHandleW(nullptr));
+    (void)registered;
+    g_current = this;
+    g_boxes = &boxes_;
+    SetMessageBoxHook(RecordBox);
+}
+
+void ViewerWindowTest::TearDown() {
+    if (window_ && IsWindow(window_)) DestroyWindow(window_);
+    g_commands = nullptr;
+    PumpMessages(0);
+    SetMessageBoxHook(nullptr);
+    SetCreationCommandLine(nullptr);
+    g_boxes = nullptr;
+    g_current = nullptr;
+}
+
+void ViewerWindowTest::Create(const std::string& settings, const std::wstring& arguments) {
+    WriteWholeFile(TestSettingsPath(), settings);
+    commandLine_ = L"\"" + OutputFolder() + L"\\viewer_app_test.exe\" " + arguments;
+    SetCreationCommandLine(commandLine_.c_str());
+    window_ = CreateMainWindow(GetModuleHandleW(nullptr));
+    ASSERT_NE(window_, nullptr);
+    state_ = GetViewerState(window_);
+    ASSERT_NE(state_, nullptr);
+    g_commands = &commands_;
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc));
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+    Settle();
+}
+
+std::wstring ViewerWindowTest::Title() const {
+    wchar_t title[512] = {};
+    GetWindowTextW(window_, title, 512);
+    return title;
+}
+
+void ViewerWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+    SendMessageW(window_, message, wParam, lParam);
+}
+
+void ViewerWindowTest::Settle() {
+    PumpMessages(0);
+    if (window_ && IsWindow(window_)) UpdateWindow(window_);
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
+
+std::wstring MakeFolderWith(const wchar_t* tag, const std::vector<std::wstring>& names) {
+    std::wstring folder = MakeScratchFolder(tag);
+    for (const std::wstring& name : names) {
+        std::string bytes(name.begin(), name.end());
+        WriteWholeFile(Join(folder, name), bytes);
+    }
+    return folder;
+}
+
+std::vector<std::wstring> Names(const std::vector<std::wstring>& paths) {
+    std::vector<std::wstring> names;
+    for (const std::wstring& path : paths) names.push_back(path.substr(path.rfind(L'\\') + 1));
+    return names;
+}
