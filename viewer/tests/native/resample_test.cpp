@@ -65,6 +65,23 @@ TEST(ResamplePixels, OddRatiosStayInsideTheSource) {
     EXPECT_EQ(wide[49 * 4], 77);
 }
 
+TEST(ResamplePixelBlock, EqualsTheSameRegionOfTheWholeResult) {
+    std::vector<uint8_t> source(5 * 4 * 4);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint8_t>(i * 37 + 11);
+    std::vector<uint8_t> whole(13 * 9 * 4);
+    ASSERT_TRUE(ResamplePixels(source.data(), 5, 4, true, whole.data(), 13, 9));
+    std::vector<uint8_t> block(6 * 3 * 4);
+    ASSERT_TRUE(ResamplePixelBlock(source.data(), 5, 4, true, 13, 9, 7, 6, 6, 3, block.data()));
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 6 * 4; ++x) {
+            EXPECT_EQ(block[y * 6 * 4 + x], whole[((6 + y) * 13 + 7) * 4 + x]) << y << " " << x;
+        }
+    }
+    // A block that leaves the picture is refused.
+    EXPECT_FALSE(ResamplePixelBlock(source.data(), 5, 4, true, 13, 9, 8, 6, 6, 3, block.data()));
+    EXPECT_FALSE(ResamplePixelBlock(source.data(), 5, 4, true, 13, 9, -1, 0, 6, 3, block.data()));
+}
+
 TEST(ResamplePixels, RefusesEmptySizes) {
     uint8_t pixel[4] = {};
     EXPECT_FALSE(ResamplePixels(pixel, 1, 1, true, pixel, 0, 1));

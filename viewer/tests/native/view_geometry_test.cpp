@@ -253,23 +253,6 @@ TEST(Rotation, QuarterTurnsWrap) {
     EXPECT_EQ(s.width, 300);
 }
 
-TEST(Rotation, TilesLandAtTheirTurnedPlace) {
-    int x = 0, y = 0;
-    // The third tile column of a 2500 × 1200 picture, second row.
-    RotatedTileOrigin(90, 2500, 1200, 2000, 2499, 1000, 1199, x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 2000);
-    RotatedTileOrigin(90, 2500, 1200, 0, 999, 0, 999, x, y);
-    EXPECT_EQ(x, 200);
-    EXPECT_EQ(y, 0);
-    RotatedTileOrigin(270, 2500, 1200, 2000, 2499, 1000, 1199, x, y);
-    EXPECT_EQ(x, 1000);
-    EXPECT_EQ(y, 0);
-    RotatedTileOrigin(270, 2500, 1200, 0, 999, 0, 999, x, y);
-    EXPECT_EQ(x, 0);
-    EXPECT_EQ(y, 1500);
-}
-
 TEST(ApplyScrollCommand, EveryCommandMovesItsAxisAndClamps) {
     struct Case {
         int command;
