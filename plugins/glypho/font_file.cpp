@@ -144,9 +144,15 @@ TableStatus ReadFromOffsetTable(uint8_t* image, size_t size, uint64_t base, uint
     uint32_t version = ReadU32(image + base);
     if (version != kTrueTypeVersion && version != kCffVersion) return TableStatus::kBadVersion;
     size_t tables = ReadU16(image + base + 4);
+    // A font whose directory or tables run past the image is refused as a whole:
+    // the system's font loader would be handed the same damaged bytes.
+    if (!Inside(size, base + kOffsetTableSize, tables * kTableRecordSize)) return TableStatus::kOutside;
+    for (size_t i = 0; i < tables; ++i) {
+        const uint8_t* record = image + base + kOffsetTableSize + i * kTableRecordSize;
+        if (!Inside(size, ReadU32(record + 8), ReadU32(record + 12))) return TableStatus::kOutside;
+    }
     for (size_t i = 0; i < tables; ++i) {
         uint64_t record = base + kOffsetTableSize + i * kTableRecordSize;
-        if (!Inside(size, record, kTableRecordSize)) return TableStatus::kOutside;
         if (ReadU32(image + record) != kNameTag) continue;
 
         uint32_t offset = ReadU32(image + record + 8);

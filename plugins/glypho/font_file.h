@@ -47,7 +47,7 @@ FontCheck CheckFontType(const uint8_t* data, size_t size, bool collectionsOn);
 // and name ID 1, changes the first letter of every accepted family record in the
 // image and refreshes the 'name' table's checksum. Returns 0, or 2 when the image
 // is refused: a switched-off collection, an unknown sfnt version, or a table
-// directory, 'name' table, record or string that lies outside the image. A refused
+// directory, table, name record or string that lies outside the image. A refused
 // image is neither changed nor read beyond its size, and `name` is left as it was.
 int ReadFontName(uint8_t* image, size_t size, uint16_t nameId, bool collectionsOn,
                  bool alterFamily, char16_t* name);
