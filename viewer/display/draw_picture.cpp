@@ -92,6 +92,31 @@ void DrawPlain(HDC back, HDC source, int32_t bitmapWidth, int32_t bitmapHeight, 
     }
 }
 
+// While it lives, a font that can show the Japanese texts is selected into
+// the context: the stock system font of a non-Japanese system has no kana or
+// kanji, and would draw empty boxes. Its height follows the current font.
+struct JapaneseText {
+    HDC dc;
+    HFONT font = nullptr;
+    HGDIOBJ previous = nullptr;
+    JapaneseText(HDC target, bool wanted) : dc(target) {
+        if (!wanted) return;
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        font = CreateFontW(metrics.tmHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                           L"MS UI Gothic");
+        if (font) previous = SelectObject(dc, font);
+    }
+    ~JapaneseText() {
+        if (!font) return;
+        SelectObject(dc, previous);
+        DeleteObject(font);
+    }
+    JapaneseText(const JapaneseText&) = delete;
+    JapaneseText& operator=(const JapaneseText&) = delete;
+};
+
 void DrawCentredLine(HDC dc, const wchar_t* text, int32_t width, int32_t top) {
     SIZE extent = {};
     GetTextExtentPoint32W(dc, text, lstrlenW(text), &extent);
@@ -170,6 +195,7 @@ void DrawStatus(HWND window, HDC dc, const RECT& client, const wchar_t* path, co
     const int32_t cw = client.right - client.left;
     const int32_t ch = client.bottom - client.top;
     const bool english = settings.English != 0;
+    JapaneseText japanese(dc, !english);
 
     if (statusWidth == kStatusUnsupported) {
         // By name only: the icon and type of the extension, whatever the
@@ -221,6 +247,7 @@ void PaintClient(HWND window, HDC dc, const PaintRequest& request, const Setting
                                               request.title ? request.title : L"", sizeAndColors,
                                               settings.FitOut != 0, settings.FitIn != 0, english,
                                               settings.zoomPercent);
+        JapaneseText japanese(dc, !english);
         DrawTextW(dc, text.c_str(), -1, &client, DT_WORDBREAK | DT_LEFT | DT_TOP | DT_NOPREFIX);
     }
 }

@@ -139,7 +139,6 @@ protected:
         window = CreateWindowW(L"OxelPaintTest", L"paint", WS_OVERLAPPEDWINDOW, 0, 0, r.right - r.left,
                                r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
         ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
         RECT client;
         GetClientRect(window, &client);
         ASSERT_EQ(client.right, 800);
