@@ -270,6 +270,62 @@ TEST_F(PaintTest, LargePictureWithoutFitGetsBothBarsAndOpensAtItsCentre) {
     EXPECT_EQ(out->At(0, 0) & 0xFFFFFF, Marker(0, 0) & 0xFFFFFF);
 }
 
+TEST_F(PaintTest, ScrollRequestsMoveTheShownBars) {
+    Section picture(1000, 3000);
+    picture.Fill(0xFF808080);
+    settings.FitWidth = 1;
+    settings.ScrollDot = 10;
+    Paint(picture.bitmap, 1000, 3000, true);
+    ASSERT_TRUE(HasBar(WS_VSCROLL));
+    ASSERT_FALSE(HasBar(WS_HSCROLL));
+    auto barPosition = [&] {
+        SCROLLINFO bar = {};
+        bar.cbSize = sizeof(bar);
+        bar.fMask = SIF_ALL;
+        GetScrollInfo(window, SB_VERT, &bar);
+        return bar.nPos;
+    };
+    ScrollByBarMessage(window, SB_VERT, MAKEWPARAM(SB_PAGEDOWN, 0), settings, vertical, horizontal);
+    EXPECT_EQ(vertical.nPos, static_cast<int>(vertical.nPage));
+    EXPECT_EQ(barPosition(), vertical.nPos);
+    ScrollByBarMessage(window, SB_VERT, MAKEWPARAM(SB_THUMBTRACK, 500), settings, vertical, horizontal);
+    EXPECT_EQ(vertical.nPos, 500);
+    ScrollByWheelTurn(window, SB_VERT, -120, settings, vertical, horizontal);
+    EXPECT_EQ(vertical.nPos, 510);
+    ScrollByWheelTurn(window, SB_VERT, 120, settings, vertical, horizontal);
+    EXPECT_EQ(vertical.nPos, 500);
+    // No horizontal bar: the wheel with Shift does nothing there.
+    const int before = horizontal.nPos;
+    ScrollByWheelTurn(window, SB_HORZ, -120, settings, vertical, horizontal);
+    EXPECT_EQ(horizontal.nPos, before);
+    EXPECT_FALSE(HasBar(WS_HSCROLL));
+    // The picture follows the hand: dragging up by 40 shows 40 rows further down.
+    SCROLLINFO pressV = vertical, pressH = horizontal;
+    DragScroll(window, POINTS{100, 300}, POINTS{100, 260}, pressV, pressH, vertical, horizontal);
+    EXPECT_EQ(vertical.nPos, 540);
+    EXPECT_EQ(barPosition(), 540);
+    ScrollByCommand(window, 550, settings, vertical, horizontal);  // ScrollBottom
+    EXPECT_EQ(vertical.nPos, vertical.nMax - static_cast<int>(vertical.nPage) + 1);
+}
+
+TEST_F(PaintTest, ZoomCommandsKeepTheCentre) {
+    Section picture(4000, 3000);
+    picture.Fill(0xFF808080);
+    settings.ZoomStep = 25;
+    Paint(picture.bitmap, 4000, 3000, true);
+    const int centreY = vertical.nPos + static_cast<int>(vertical.nPage / 2);
+    ZoomByCommand(window, true, settings, vertical, horizontal);
+    EXPECT_EQ(settings.zoomPercent, 125);
+    EXPECT_EQ(vertical.nPos, centreY * 125 / 100 - static_cast<int>(vertical.nPage / 2));
+    settings.zoomPercent = 4990;
+    ZoomByCommand(window, true, settings, vertical, horizontal);
+    EXPECT_EQ(settings.zoomPercent, 4990);
+    settings.zoomPercent = 30;
+    POINT cursor = {10, 10};
+    ZoomByWheel(window, -120, cursor, settings, vertical, horizontal);
+    EXPECT_EQ(settings.zoomPercent, 30);
+}
+
 TEST_F(PaintTest, FitWidthGetsAVerticalBarOnlyAtTheTop) {
     Section picture(1000, 3000);
     picture.Fill(0xFF808080);
