@@ -379,3 +379,17 @@ TEST_F(SpecimenTest, FontThatTheSystemRefusesGivesTwoAndLeavesTheClipboard) {
     EXPECT_EQ(nullptr, info);
     EXPECT_EQ(L"untouched", ClipboardText());
 }
+
+TEST_F(SpecimenTest, CharactersTheFontLacksAreBlankedUnlessFontLinkIsOn) {
+    // Cabin has no kanji: without font linking they become spaces, so the
+    // ladder line holds only its label.
+    SetSetting("ViewSetting", "StrPtArray", "24");
+    SetSettingW(L"ViewSetting", L"StrEng", L"\x65E5\x672C\x65E5\x672C");
+    Picture page = Specimen(kCffFont);
+    std::pair<int, int> line = InkBands(page, 0, 640, kWhite).back();
+    EXPECT_LT(RightmostInk(page, line.first, line.second + 1, kWhite), 30);
+    SetSettingW(L"ViewSetting", L"StrEng", L"Ab\x65E5\x672C" L"Cd");
+    page = Specimen(kCffFont);
+    line = InkBands(page, 0, 640, kWhite).back();
+    EXPECT_GT(RightmostInk(page, line.first, line.second + 1, kWhite), 100);  // "Ab", two spaces, "Cd"
+}
