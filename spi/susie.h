@@ -40,8 +40,12 @@ constexpr uint32_t kOutputMemory = 0x100; // third argument: address of a local-
 // otherwise the address of the file's first bytes.
 constexpr uintptr_t kHandleLimit = 0x10000;
 
-// Size of the zero-padded head copy that a host passes to IsSupported.
+// IsSupported given an address may rely on at least this many bytes (the
+// file's head, zero-padded when the file is shorter).
 constexpr size_t kSupportHeadSize = 2048;
+
+// Size of the zero-padded head copy that Oxel's host passes to IsSupported.
+constexpr size_t kHostHeadSize = 2176;
 
 #pragma pack(push, 1)
 
