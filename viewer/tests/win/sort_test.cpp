@@ -93,7 +93,7 @@ TEST(SortFileList, TypeOrderFollowsTheShellTypeNames) {
 }
 
 TEST(SortFileList, SizeOrderWithUnreadableFilesLast) {
-    std::wstring folder = MakeScratchFolder(L"size");
+    std::wstring folder = MakeFolderWith(L"size", {});
     WriteWholeFile(Join(folder, L"a.bin"), std::string(300, 'a'));
     WriteWholeFile(Join(folder, L"b.bin"), std::string(100, 'b'));
     WriteWholeFile(Join(folder, L"c.bin"), std::string(200, 'c'));
@@ -173,7 +173,7 @@ TEST_F(SortCommands, ReverseKeepsTheShownFileAtItsNewIndex) {
 }
 
 TEST_F(SortCommands, MethodCommandsSetTheMethodAndEndTheSlideShow) {
-    std::wstring folder = MakeScratchFolder(L"cmds");
+    std::wstring folder = MakeFolderWith(L"cmds", {});
     WriteWholeFile(Join(folder, L"a.jpg"), std::string(30, 'a'));
     WriteWholeFile(Join(folder, L"b.png"), std::string(10, 'b'));
     WriteWholeFile(Join(folder, L"c.gif"), std::string(20, 'c'));

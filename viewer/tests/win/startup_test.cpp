@@ -153,8 +153,12 @@ TEST(TwoInstances, SecondHandsOverAndEndsWhenSingle) {
     ASSERT_NE(firstWindow, nullptr);
     for (int i = 0; i < 100 && GetPropW(firstWindow, kInstanceProperty) != reinterpret_cast<HANDLE>(1); ++i)
         PumpMessages(50);
+    // The file must exist: the first instance opens it before the second ends,
+    // and a missing one would hold both in its not-found message.
+    std::wstring picture = folder + L"\\a b.png";
+    WriteWholeFile(picture, "not really a picture");
     ChildProcess second;
-    ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"C:\\pictures\\a b.png\"", second));
+    ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"" + picture + L"\"", second));
     EXPECT_EQ(WaitForExit(second, kPatience), 0u);
     EXPECT_EQ(WaitForExit(first, 0), static_cast<DWORD>(STILL_ACTIVE));
     PostMessageW(firstWindow, WM_CLOSE, 0, 0);

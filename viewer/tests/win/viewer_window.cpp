@@ -75,6 +75,20 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name) { return
 
 std::wstring MakeFolderWith(const wchar_t* tag, const std::vector<std::wstring>& names) {
     std::wstring folder = MakeScratchFolder(tag);
+    // Process ids come round again under Wine, and with them the scratch
+    // folders of earlier runs: start from an empty one.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                std::wstring stale = Join(folder, found.cFileName);
+                SetFileAttributesW(stale.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(stale.c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
     for (const std::wstring& name : names) {
         std::string bytes(name.begin(), name.end());
         WriteWholeFile(Join(folder, name), bytes);
