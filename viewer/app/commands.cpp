@@ -7,6 +7,9 @@
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
 #include "viewer/display/animation.h"
+#include "viewer/display/geometry.h"
+#include "viewer/display/view_geometry.h"
+#include "viewer/display/view_scroll.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/filelist/sort_order.h"
 #include "viewer/fileops/information.h"
@@ -53,8 +56,53 @@ void Resort(ViewerState& state) {
     state.settings.slideShowOn = 0;
 }
 
+// The display bitmap again, after the rotation changed.
+void RebuildDisplayBitmap(ViewerState& state) {
+    if (state.displayBitmap) DeleteObject(state.displayBitmap);
+    state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
+                                            state.picture.height, state.settings);
+}
+
+void ToggleViewFlag(ViewerState& state, int32_t& flag) {
+    flag = !flag;
+    state.viewResetPending = 1;
+    UpdateMenus(state);
+}
+
 void RunAction(ViewerState& state, WORD command) {
+    if (ScrollByCommand(state.window, command, state.settings, state.vScroll, state.hScroll)) return;
     switch (command) {
+    case IDM_FIT_OUT:
+        ToggleViewFlag(state, state.settings.FitOut);
+        break;
+    case IDM_FIT_IN:
+        ToggleViewFlag(state, state.settings.FitIn);
+        break;
+    case IDM_FIT_WIDTH:
+        ToggleViewFlag(state, state.settings.FitWidth);
+        break;
+    case IDM_LINER:
+        state.settings.Liner = !state.settings.Liner;
+        UpdateMenus(state);
+        break;
+    case IDM_ZOOM_DOWN:
+    case IDM_ZOOM_UP:
+        ZoomByCommand(state.window, command == IDM_ZOOM_UP, state.settings, state.vScroll, state.hScroll);
+        UpdateMenus(state);
+        break;
+    case IDM_ZOOM_RESET:
+        state.settings.zoomPercent = 100;
+        state.viewResetPending = 1;
+        UpdateMenus(state);
+        break;
+    case IDM_ROTATE_L:
+    case IDM_ROTATE_R:
+        state.settings.rotation =
+            command == IDM_ROTATE_R ? RotateRight(state.settings.rotation) : RotateLeft(state.settings.rotation);
+        state.viewResetPending = 1;
+        UpdateMenus(state);
+        RebuildDisplayBitmap(state);
+        break;
     case IDM_EXIT:
         StopAnimation(state);
         SendMessageW(state.window, WM_CLOSE, 0, 0);

@@ -5,6 +5,7 @@
 #include "viewer/app/main_window.h"
 
 #include <mmsystem.h>
+#include <objbase.h>
 
 #include <cstring>
 #include <ctime>
@@ -46,6 +47,9 @@ LRESULT OnCreate(HWND window) {
     ViewerState* state = CreateViewerState(window);
     if (!state) return -1;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    // The imaging component is reached through COM on this thread; it must be
+    // ready before the first decode, which the open below runs.
+    state->comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     OpenPicture(*state, OpenTrigger::Creation);
     return 0;
 }
@@ -207,6 +211,7 @@ void OnDestroy(HWND window, ViewerState* state) {
     ReleaseFileIcons(*state);
     RemovePropW(window, kInstanceProperty);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (state->comInitialized) CoUninitialize();
     delete state;
     PostQuitMessage(0);
 }

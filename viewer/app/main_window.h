@@ -62,6 +62,7 @@ struct ViewerState {
     HICON fileIconBig;
     int32_t handoverRefused;  // the last hand-over text did not fit; open nothing
     int32_t timerPeriodBegun;
+    int32_t comInitialized;   // COM set up on the window thread, which every decode needs
 };
 
 // Window timers.

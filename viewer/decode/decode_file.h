@@ -20,12 +20,6 @@
 HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, const Settings& settings,
                    const PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
 
-// The whole decode of a wide path: `width` = -1 for a missing file, else the
-// ANSI short path and the long name's extension go to DecodeFile. Sets
-// `picture.bitmap` and returns it.
-HBITMAP DecodePicturePath(const wchar_t* path, DecodeState& state, const Settings& settings,
-                          const PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
-
 // Whether "WICExt" admits `extension`: the list is empty, or the extension is
 // not empty and occurs in it, both lowered.
 bool IsAdmittedByWic(const char* extension, const char* wicExtensions);

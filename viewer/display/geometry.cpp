@@ -1,16 +1,31 @@
-// View geometry entry points; see geometry.h.
+// View requests of the main window; see geometry.h.
 #include "viewer/display/geometry.h"
 
-HBITMAP MakeRotatedBitmap(HWND, HBITMAP decodedBitmap, int, int, const Settings&) {
-    // The rotation is not built yet; without it no display bitmap is made.
-    (void)decodedBitmap;
-    return nullptr;
+#include "viewer/app/main_window.h"
+#include "viewer/display/rotate.h"
+#include "viewer/display/view_scroll.h"
+
+HBITMAP MakeRotatedBitmap(HWND window, HBITMAP decodedBitmap, int pictureWidth, int pictureHeight,
+                          const Settings& settings) {
+    return RotateBitmap(window, decodedBitmap, pictureWidth, pictureHeight, settings.rotation);
 }
 
-void DragView(ViewerState&, POINTS) {}
+void DragView(ViewerState& state, POINTS point) {
+    DragScroll(state.window, state.pressPoint, point, state.dragStartV, state.dragStartH, state.vScroll,
+               state.hScroll);
+}
 
-void ZoomAtCursor(ViewerState&, int, POINT) {}
+void ZoomAtCursor(ViewerState& state, int wheelDelta, POINT cursor) {
+    ZoomByWheel(state.window, wheelDelta, cursor, state.settings, state.vScroll, state.hScroll);
+}
 
-void ScrollByWheel(ViewerState&, int, int) {}
+void ScrollByWheel(ViewerState& state, int bar, int wheelDelta) {
+    ScrollByWheelTurn(state.window, bar, wheelDelta, state.settings, state.vScroll, state.hScroll);
+}
 
-void ScrollByBar(ViewerState&, int, WPARAM) {}
+void ScrollByBar(ViewerState& state, int bar, WPARAM wParam) {
+    // The records are read from the bars first, as every scroll request does.
+    GetScrollInfo(state.window, SB_VERT, &state.vScroll);
+    GetScrollInfo(state.window, SB_HORZ, &state.hScroll);
+    ScrollByBarMessage(state.window, bar, wParam, state.settings, state.vScroll, state.hScroll);
+}

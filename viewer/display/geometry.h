@@ -1,6 +1,7 @@
-// Where and how large the picture is drawn: the rotated display bitmap, the
-// drag, the wheel zoom and the scroll bars. Only the entry points exist yet;
-// with no decoded picture there is nothing to move, so they change nothing.
+// Where and how large the picture is drawn, as the main window asks for it:
+// the rotated display bitmap, the drag, the wheel zoom and scrolling by the
+// wheel and the scroll bars. The arithmetic lives in view_geometry.h, its
+// application to the window in view_scroll.h and rotate.h.
 #pragma once
 
 #include <windows.h>
@@ -20,7 +21,7 @@ void DragView(ViewerState& state, POINTS point);
 // Zoom by the wheel about the cursor (client coordinates).
 void ZoomAtCursor(ViewerState& state, int wheelDelta, POINT cursor);
 
-// Wheel scrolling of one axis.
+// Wheel scrolling of one axis (SB_VERT or SB_HORZ).
 void ScrollByWheel(ViewerState& state, int bar, int wheelDelta);
 
 // WM_HSCROLL and WM_VSCROLL.

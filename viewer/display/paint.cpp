@@ -3,50 +3,45 @@
 
 #include <shlwapi.h>
 
-#include <cwchar>
-
 #include "viewer/app/main_window.h"
+#include "viewer/display/draw_picture.h"
+#include "viewer/display/status_text.h"
 
-COLORREF BackgroundColor(const Settings& settings) {
-    if (settings.WindowMode) {
-        return settings.WindowBGColor == -1 ? GetSysColor(COLOR_APPWORKSPACE)
-                                            : static_cast<COLORREF>(settings.WindowBGColor);
-    }
-    return settings.ScreenBGColor == -1 ? GetSysColor(COLOR_BACKGROUND)
-                                        : static_cast<COLORREF>(settings.ScreenBGColor);
+namespace {
+
+bool HasCurrentEntry(const ViewerState& state) {
+    return state.lastListIndex != -1 && state.currentIndex >= 0 &&
+           static_cast<size_t>(state.currentIndex) < state.fileList.paths.size();
 }
+
+}  // namespace
+
+COLORREF BackgroundColor(const Settings& settings) { return BackgroundColorOf(settings); }
 
 std::wstring MainWindowTitle(const ViewerState& state) {
-    const std::vector<std::wstring>& paths = state.fileList.paths;
-    if (state.lastListIndex == -1 || paths.empty() || state.currentIndex < 0 ||
-        static_cast<size_t>(state.currentIndex) >= paths.size()) {
-        return L"Oxel";
-    }
+    if (!HasCurrentEntry(state)) return L"Oxel";
     wchar_t name[MAX_PATH];
-    lstrcpynW(name, paths[state.currentIndex].c_str(), MAX_PATH);
+    lstrcpynW(name, state.fileList.paths[state.currentIndex].c_str(), MAX_PATH);
     PathStripPathW(name);
-    wchar_t title[2 * MAX_PATH];
-    if (state.picture.lastIndex != -1 && state.settings.ArcNoInTitleBar) {
-        swprintf(title, 2 * MAX_PATH, L"(%d/%d)%ls\u3010%ld/%ld\u3011", state.currentIndex + 1,
-                 state.lastListIndex + 1, name, static_cast<long>(state.decodeState.subIndex + 1),
-                 static_cast<long>(state.picture.lastIndex + 1));
-    } else {
-        swprintf(title, 2 * MAX_PATH, L"(%d/%d)%ls", state.currentIndex + 1, state.lastListIndex + 1, name);
-    }
-    return title;
+    return FormatTitle(state.currentIndex, state.lastListIndex, name, state.decodeState.subIndex,
+                       state.picture.lastIndex, state.settings.ArcNoInTitleBar != 0);
 }
 
-void PaintMainWindow(HWND window, const ViewerState& picture, const Settings& settings, SCROLLINFO&,
-                     SCROLLINFO&) {
+void PaintMainWindow(HWND window, const ViewerState& state, const Settings& settings, SCROLLINFO& verticalScroll,
+                     SCROLLINFO& horizontalScroll) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     SetTextColor(dc, static_cast<COLORREF>(settings.FontColor));
     SetBkMode(dc, TRANSPARENT);
-    RECT client;
-    GetClientRect(window, &client);
-    HBRUSH brush = CreateSolidBrush(BackgroundColor(settings));
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
-    SetWindowTextW(window, MainWindowTitle(picture).c_str());
+    const std::wstring title = MainWindowTitle(state);
+    PaintRequest request = {};
+    request.displayBitmap = state.displayBitmap;
+    request.picture = &state.picture;
+    request.path = HasCurrentEntry(state) ? state.fileList.paths[state.currentIndex].c_str() : nullptr;
+    request.lastListIndex = state.lastListIndex;
+    request.title = title.c_str();
+    request.viewResetPending = state.viewResetPending != 0;
+    PaintClient(window, dc, request, settings, verticalScroll, horizontalScroll);
+    SetWindowTextW(window, title.c_str());
     EndPaint(window, &ps);
 }

@@ -1,6 +1,6 @@
-// Painting of the main window and its title. The picture itself is not drawn
-// yet: the paint fills the client area with the background colour and sets the
-// title with the position in the list.
+// Painting of the main window: the title with the position in the list, and
+// the client area (picture, status display, full-screen overlay) composed off
+// screen and copied in one blit by draw_picture.h.
 #pragma once
 
 #include <windows.h>

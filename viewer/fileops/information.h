@@ -1,6 +1,5 @@
-// The information text of the current file, shown by the tooltip. For now it
-// holds the file's path only; type, size and time follow with the file
-// operations.
+// The information text of the current file, shown by the tooltip: path, type
+// name, size and colours with the file size, and the modification time.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +9,7 @@
 
 constexpr size_t kInformationChars = 1024;
 
-// Fills `text` for `path`; `picture` is null when no picture is shown.
+// Fills `text` for `path`; `picture` is null when no picture is shown. A text
+// longer than the buffer is cut.
 void PictureInformation(const Settings& settings, const DecodedPicture* picture, const wchar_t* path,
                         wchar_t (&text)[kInformationChars]);

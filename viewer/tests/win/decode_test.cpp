@@ -11,6 +11,7 @@
 #include "test_support.h"
 #include "viewer/app/settings.h"
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/decode_picture.h"
 #include "viewer/decode/wic_decode.h"
 
 namespace {
@@ -38,7 +39,7 @@ struct Decoded {
 
 void Decode(const std::wstring& path, const Settings& settings, Decoded& out) {
     PluginList plugins;
-    out.bitmap = DecodePicturePath(path.c_str(), out.state, settings, plugins, nullptr, 1, out.picture);
+    out.bitmap = DecodePicture(path.c_str(), out.state, settings, plugins, nullptr, 1, out.picture);
 }
 
 // The first pixel of a 32-bit DIB section, as blue, green, red, alpha.

@@ -12,6 +12,7 @@
 #include "test_support.h"
 #include "viewer/app/settings.h"
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/decode_picture.h"
 #include "viewer/decode/wic_decode.h"
 #include "viewer/display/draw_picture.h"
 #include "viewer/display/rotate.h"
@@ -346,7 +347,7 @@ TEST_F(PaintTest, HalfTransparentPictureBlendsOverTheBackground) {
     DecodeState state = {};
     DecodedPicture picture = {};
     PluginList plugins;
-    HBITMAP decoded = DecodePicturePath(file.c_str(), state, settings, plugins, window, 1, picture);
+    HBITMAP decoded = DecodePicture(file.c_str(), state, settings, plugins, window, 1, picture);
     ASSERT_NE(decoded, nullptr);
     free(state.fileBuffer);
     HBITMAP display = RotateBitmap(window, decoded, picture.width, picture.height, 0);
@@ -396,7 +397,7 @@ TEST_F(PaintTest, UnreadableFileShowsItsIconMessageAndType) {
     DecodeState state = {};
     DecodedPicture picture = {};
     PluginList plugins;
-    EXPECT_EQ(DecodePicturePath(path.c_str(), state, settings, plugins, window, 1, picture), nullptr);
+    EXPECT_EQ(DecodePicture(path.c_str(), state, settings, plugins, window, 1, picture), nullptr);
     free(state.fileBuffer);
     ASSERT_EQ(picture.width, -2);
     settings.English = 1;

@@ -1,0 +1,116 @@
+// The main window started on real files shows them: a bundled sample fitted
+// and centred with its position in the title, and a text file named .png as
+// the status display with its icon, message and type name. Pixels are read
+// back from the painted window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "test_support.h"
+#include "viewer/display/rotate.h"
+#include "viewer/display/view_geometry.h"
+#include "viewer_window.h"
+
+namespace {
+
+// The client area of a window as it is on screen, in blue, green, red order.
+struct ClientPixels {
+    HBITMAP bitmap = nullptr;
+    uint32_t* bits = nullptr;
+    int width = 0, height = 0;
+    explicit ClientPixels(HWND window) {
+        RECT client;
+        GetClientRect(window, &client);
+        width = client.right;
+        height = client.bottom;
+        HDC dc = GetDC(window);
+        bitmap = CreateTopDownSection(dc, width, height, reinterpret_cast<void**>(&bits));
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+        GdiFlush();
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        ReleaseDC(window, dc);
+    }
+    ~ClientPixels() { DeleteObject(bitmap); }
+    ClientPixels(const ClientPixels&) = delete;
+    ClientPixels& operator=(const ClientPixels&) = delete;
+    uint32_t At(int x, int y) const { return bits[y * width + x] & 0xFFFFFF; }
+    int Count(const RECT& r, uint32_t pixel) const {
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) n += At(x, y) == pixel;
+        return n;
+    }
+};
+
+int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
+
+std::string SettingsText(bool english) {
+    return std::string("[SystemSetting]\r\nEnglish=") + (english ? "ON" : "OFF") +
+           "\r\n[ViewSetting]\r\nWindowMode=ON\r\nWindowLeft=0\r\nWindowTop=0\r\nWindowWidth=640\r\n"
+           "WindowHeight=480\r\nWindowBGColor=BLACK\r\nFontColor=WHITE\r\nFitOut=ON\r\nFitIn=OFF\r\n"
+           "FitWidth=OFF\r\n";
+}
+
+class ShowPicture : public ViewerWindowTest {};
+
+TEST_F(ShowPicture, BundledSampleIsFittedAndCentred) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    Create(SettingsText(true), L"\"" + sample + L"\"");
+    Settle();
+    ASSERT_NE(state_->displayBitmap, nullptr);
+    EXPECT_EQ(state_->picture.width, 800);
+    EXPECT_EQ(state_->picture.height, 533);
+    EXPECT_EQ(state_->picture.bitsPerPixel, 24);
+    EXPECT_EQ(Title(), L"(1/" + std::to_wstring(state_->lastListIndex + 1) + L")01-dawn.jpg");
+    EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL), 0);
+
+    ClientPixels pixels(window_);
+    ASSERT_GT(pixels.width, 100);
+    ViewOptions fitOut = {1, 0, 0, 100, 0, 1};
+    ViewSize view = ComputeViewSize(800, 533, pixels.width, pixels.height, fitOut);
+    const int left = (pixels.width - view.width) / 2;
+    const int top = (pixels.height - view.height) / 2;
+    // The picture fills its rectangle; the rest of the client is background.
+    RECT picture = {left, top, left + view.width, top + view.height};
+    EXPECT_LT(pixels.Count(picture, 0x000000), Area(picture) / 100);
+    RECT before = {0, 0, left, pixels.height};
+    RECT above = {0, 0, pixels.width, top};
+    RECT after = {left + view.width, 0, pixels.width, pixels.height};
+    EXPECT_EQ(pixels.Count(before, 0x000000), Area(before));
+    EXPECT_EQ(pixels.Count(above, 0x000000), Area(above));
+    EXPECT_EQ(pixels.Count(after, 0x000000), Area(after));
+    EXPECT_TRUE(left > 0 || top > 0);  // letterboxed on one axis
+}
+
+TEST_F(ShowPicture, TextNamedPngShowsUnsupportedWithIconAndType) {
+    for (bool english : {true, false}) {
+        const std::wstring folder = MakeFolderWith(english ? L"notes-en" : L"notes-ja", {L"notes.png"});
+        Create(SettingsText(english), L"\"" + Join(folder, L"notes.png") + L"\"");
+        Settle();
+        EXPECT_EQ(state_->picture.width, -2);
+        EXPECT_EQ(state_->displayBitmap, nullptr);
+        EXPECT_EQ(Title(), L"(1/1)notes.png");
+
+        ClientPixels pixels(window_);
+        const int cx = pixels.width / 2, cy = pixels.height / 2;
+        RECT icon = {(pixels.width - 32) / 2, (pixels.height - 32) / 2, (pixels.width + 32) / 2,
+                     (pixels.height + 32) / 2};
+        RECT message = {0, icon.top - 24, pixels.width, icon.top - 4};
+        RECT type = {0, icon.bottom + 4, pixels.width, icon.bottom + 24};
+        RECT top = {0, 0, pixels.width, icon.top - 30};
+        EXPECT_LT(pixels.Count(icon, 0x000000), Area(icon)) << "no icon at " << cx << "," << cy;
+        EXPECT_GT(pixels.Count(message, 0xFFFFFF), 10) << "no message, English " << english;
+        EXPECT_GT(pixels.Count(type, 0xFFFFFF), 10) << "no type name, English " << english;
+        EXPECT_EQ(pixels.Count(top, 0x000000), Area(top));
+        DestroyWindow(window_);
+        window_ = nullptr;
+    }
+}
+
+}  // namespace
