@@ -140,6 +140,44 @@ TEST_F(DecodeTest, StatusValues) {
     }
 }
 
+// A BMP header that claims `width` × `height` pixels of 24 bits, followed by
+// only a few bytes of pixels.
+std::string HugeBmp(int32_t width, int32_t height) {
+    std::string b(54 + 64, '\0');
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<uint32_t>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    b[26] = 1;
+    b[28] = 24;
+    return b;
+}
+
+TEST_F(DecodeTest, HugeClaimedSizesFailCleanly) {
+    const std::wstring folder = MakeScratchFolder(L"huge");
+    struct Case {
+        const wchar_t* name;
+        int32_t width, height;
+    } cases[] = {
+        {L"\\wide.bmp", 40000, 40000},   // 6.4 GB of pixels: past any 32-bit buffer
+        {L"\\edge.bmp", 32768, 32768},   // exactly 2^32 bytes as 32-bit pixels
+        {L"\\upside.bmp", 100, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(folder + c.name, HugeBmp(c.width, c.height)));
+        Decoded d;
+        Decode(folder + c.name, settings, d);
+        EXPECT_EQ(d.bitmap, nullptr) << c.name;
+        EXPECT_EQ(d.picture.width, -2) << c.name;
+    }
+}
+
 TEST_F(DecodeTest, ZipWithoutArchiveSearchIsRefused) {
     const std::wstring folder = MakeScratchFolder(L"zip");
     // Even a real picture under the name: ".zip" is not in the WIC list.

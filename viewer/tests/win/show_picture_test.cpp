@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "test_support.h"
 #include "viewer/display/rotate.h"
@@ -86,6 +87,48 @@ TEST_F(ShowPicture, BundledSampleIsFittedAndCentred) {
     EXPECT_EQ(pixels.Count(above, 0x000000), Area(above));
     EXPECT_EQ(pixels.Count(after, 0x000000), Area(after));
     EXPECT_TRUE(left > 0 || top > 0);  // letterboxed on one axis
+}
+
+TEST_F(ShowPicture, ViewCommandsTurnZoomAndFit) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    Create(SettingsText(true), L"\"" + sample + L"\"");
+    auto displaySize = [&] {
+        BITMAP bm = {};
+        GetObjectW(state_->displayBitmap, sizeof(bm), &bm);
+        return std::make_pair(static_cast<int>(bm.bmWidth), static_cast<int>(bm.bmHeight));
+    };
+    ASSERT_EQ(displaySize(), std::make_pair(800, 533));
+    Send(WM_COMMAND, 270);  // ROTATE_R
+    EXPECT_EQ(state_->settings.rotation, 90);
+    EXPECT_EQ(displaySize(), std::make_pair(533, 800));
+    Send(WM_COMMAND, 260);  // ROTATE_L
+    Send(WM_COMMAND, 260);
+    EXPECT_EQ(state_->settings.rotation, 270);
+    EXPECT_EQ(displaySize(), std::make_pair(533, 800));
+    Send(WM_COMMAND, 270);
+    EXPECT_EQ(state_->settings.rotation, 0);
+    EXPECT_EQ(displaySize(), std::make_pair(800, 533));
+
+    Send(WM_COMMAND, 240);  // ZOOM_UP
+    EXPECT_EQ(state_->settings.zoomPercent, 125);
+    Send(WM_COMMAND, 250);  // ZOOM_RESET
+    EXPECT_EQ(state_->settings.zoomPercent, 100);
+
+    // FitOut off: the 800-pixel picture no longer fits the 640-pixel window.
+    Send(WM_COMMAND, 210);
+    Settle();
+    EXPECT_EQ(state_->settings.FitOut, 0);
+    EXPECT_NE(GetWindowLongW(window_, GWL_STYLE) & WS_HSCROLL, 0);
+    const int start = state_->hScroll.nPos;
+    Send(WM_COMMAND, 570);  // ScrollRight
+    Settle();
+    EXPECT_EQ(state_->hScroll.nPos, start + state_->settings.ScrollDot);
+    Send(WM_COMMAND, 620);  // ScrollLeftmost
+    Settle();
+    EXPECT_EQ(state_->hScroll.nPos, 0);
+    Send(WM_COMMAND, 210);
+    Settle();
+    EXPECT_EQ(GetWindowLongW(window_, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
 }
 
 TEST_F(ShowPicture, TextNamedPngShowsUnsupportedWithIconAndType) {
