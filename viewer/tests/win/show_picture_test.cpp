@@ -119,6 +119,9 @@ TEST_F(ShowPicture, ViewCommandsTurnZoomAndFit) {
     Settle();
     EXPECT_EQ(state_->settings.FitOut, 0);
     EXPECT_NE(GetWindowLongW(window_, GWL_STYLE) & WS_HSCROLL, 0);
+    // Storing the bars during the paint must not ask for another paint, or
+    // the window would paint for ever.
+    EXPECT_FALSE(GetUpdateRect(window_, nullptr, FALSE));
     const int start = state_->hScroll.nPos;
     Send(WM_COMMAND, 570);  // ScrollRight
     Settle();
