@@ -26,7 +26,7 @@ fi
 start_virtual_display
 trap 'wineserver -k 2>/dev/null; stop_virtual_display' EXIT
 echo "[run] no display: starting Oxel on a virtual one ($DISPLAY) on $picture"
-wine "$build/win/out/Oxel.exe" "$windows_path" &
+wine "$build/win/out/Oxel.exe" "$windows_path" </dev/null >/dev/null 2>&1 &
 for _ in $(seq 60); do  # the first start of a fresh Wine prefix is slow
   xwininfo -root -tree 2>/dev/null | grep -q '"Oxel": ("oxel.exe"' && break
   sleep 1
