@@ -12,7 +12,7 @@ bash "$root/scripts/setup.sh" || { echo "setup failed"; echo "0 passed, 1 failed
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 export WINEPREFIX="$build/win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineserver -p 2>/dev/null  # one server for all tests: each Wine start is then quick
+wineserver -p </dev/null >/dev/null 2>&1  # one server for all tests: each Wine start is then quick
 # Start Wine's own services now, away from ctest: services started by the first
 # test would inherit ctest's output pipe and keep it open, and ctest would wait.
 wine cmd /c exit </dev/null >/dev/null 2>&1
