@@ -113,6 +113,16 @@ prepare_wine() {
     xvfb-run -a wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # The prefix has no Japanese system font: link the user-interface faces to
+  # IPAGothic, as a Windows system links them to its own Japanese face.
+  if ! grep -qs 'ipag.ttf,IPAGothic' "$prefix/system.reg"; then
+    xvfb-run -a bash -c '
+      for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif" "Segoe UI"; do
+        wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
+          /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f
+      done' >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
 }
 
 install_packages
