@@ -95,8 +95,19 @@ protected:
         if (!StartProcess(L"\"" + exe + L"\"" + arguments, child)) return 1000;
         DWORD code = WaitForExit(child, 4000);
         if (code != STILL_ACTIVE) return code;
+        // A window of its own opens the path it was given; a path that does not
+        // exist brings up the not-found box, which is answered before closing.
         HWND own = WaitForWindowOf(child.id, L"Oxel", kPatience);
-        if (own) PostMessageW(own, WM_CLOSE, 0, 0);
+        EXPECT_NE(own, nullptr);
+        for (int i = 0; i < 100 && WaitForExit(child, 0) == STILL_ACTIVE; ++i) {
+            HWND box = WaitForWindowOf(child.id, L"#32770", 0);
+            if (box) {
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            } else if (own) {
+                PostMessageW(own, WM_CLOSE, 0, 0);
+            }
+            WaitForExit(child, 200);
+        }
         EXPECT_EQ(WaitForExit(child, kPatience), 0u);
         return STILL_ACTIVE;
     }
