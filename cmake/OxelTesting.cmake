@@ -19,7 +19,7 @@ if(OXEL_WINDOWS)
   add_compile_definitions(UNICODE _UNICODE WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
   add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
   # Everything runs on a clean Windows: no MinGW runtime DLLs.
-  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_link_options(-static -static-libgcc -static-libstdc++ $<$<CONFIG:Release>:-s>)
   configure_file("${CMAKE_SOURCE_DIR}/scripts/wine-emulator.sh.in" "${CMAKE_BINARY_DIR}/wine-emulator" @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-emulator")
