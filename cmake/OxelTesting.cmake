@@ -54,11 +54,23 @@ else()
   set(OXEL_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzzer runs in the test suite")
 endif()
 
+# The path of a test's XML report as the test program takes it: a Windows
+# program reads "/tmp/x" as relative to its own folder, and Wine reaches the
+# Unix file system as drive Z:.
+function(oxel_report_path name out)
+  set(report "${OXEL_TEST_REPORTS}/${name}.xml")
+  if(OXEL_WINDOWS)
+    string(REPLACE "/" "\\" report "Z:${report}")
+  endif()
+  set(${out} "${report}" PARENT_SCOPE)
+endfunction()
+
 function(oxel_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} ${OXEL_GTEST_LIBS})
-  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${OXEL_TEST_REPORTS}/${name}.xml
+  oxel_report_path(${name} report)
+  add_test(NAME ${name} COMMAND ${name} --gtest_output=xml:${report}
            WORKING_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}")
   set_tests_properties(${name} PROPERTIES TIMEOUT 600
     ENVIRONMENT "OXEL_SOURCE_DIR=${CMAKE_SOURCE_DIR};OXEL_OUT_DIR=${OXEL_OUT_DIR};OXEL_BINARY_DIR=${CMAKE_BINARY_DIR}")

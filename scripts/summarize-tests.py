@@ -2,13 +2,16 @@
 """Counts passed and failed test cases across the builds' GoogleTest reports.
 
 Usage: summarize-tests.py BUILD_DIR [BUILD_DIR ...]
-Each build folder holds test-reports/*.xml (one per test program) and ctest's
-Testing/Temporary/LastTestsFailed.log. A test program that failed without a
-report (a crash, a time-out) counts as one failed case. Prints one line
+Each build folder holds test-reports/*.xml (one per ctest test) and ctest's
+Testing/Temporary/LastTestsFailed.log. A test that failed without a report of
+failed cases (a crash, a time-out), or that left no report at all, counts as
+one failed case. Prints one line
 "N passed, N failed" and exits 1 when anything failed or nothing ran.
 """
 import glob
+import json
 import os
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
@@ -45,7 +48,21 @@ def count_build(build):
         if name not in reports or reports[name][1] == 0:
             failed += 1
             print("failed without a report of failed cases: %s (%s)" % (name, build))
+    for name in registered_tests(build):
+        if name not in reports and name not in failed_programs:
+            failed += 1
+            print("left no report: %s (%s)" % (name, build))
     return passed, failed
+
+
+def registered_tests(build):
+    """Names of the tests that ctest knows in this build."""
+    try:
+        listing = subprocess.run(["ctest", "--show-only=json-v1"], cwd=build,
+                                 capture_output=True, text=True, check=True).stdout
+        return [t["name"] for t in json.loads(listing).get("tests", [])]
+    except (OSError, subprocess.CalledProcessError, ValueError):
+        return []
 
 
 def main():
