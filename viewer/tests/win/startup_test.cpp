@@ -193,4 +193,30 @@ TEST(TwoInstances, RunSideBySideWhenNotSingle) {
     EXPECT_EQ(WaitForExit(second, kPatience), 0u);
 }
 
+// The message loop offers every message to the accelerator table first: a key
+// posted to the window's queue arrives as the command bound to it.
+TEST(MessageLoop, BoundKeyBecomesItsCommand) {
+    std::wstring folder = MakeScratchFolder(L"keys");
+    std::wstring exe = InstallOxel(folder, "[KeySetting]\r\nExit=CTRL+Q\r\n");
+    ChildProcess child;
+    ASSERT_TRUE(StartProcess(L"\"" + exe + L"\"", child));
+    HWND window = WaitForWindowOf(child.id, L"Oxel", kPatience);
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_KEYDOWN, 'Q', 1);  // without Control: no binding
+    EXPECT_EQ(WaitForExit(child, 1500), static_cast<DWORD>(STILL_ACTIVE));
+    // Control held: the accelerator reads the key state of the window's thread.
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] |= 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(window, WM_KEYDOWN, 'Q', 1);
+    DWORD code = WaitForExit(child, kPatience);
+    keys[VK_CONTROL] &= 0x7F;
+    SetKeyboardState(keys);
+    AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+    EXPECT_EQ(code, 0u);
+}
+
 }  // namespace
