@@ -26,8 +26,10 @@ TEST(Startup, MissingSettingsFileShowsTheTwoLanguageError) {
     ASSERT_TRUE(StartProcess(L"\"" + exe + L"\"", child));
     HWND box = WaitForWindowOf(child.id, L"#32770", kPatience);
     ASSERT_NE(box, nullptr);
+    // The box window exists a moment before its texts are set.
     wchar_t caption[64] = {};
-    GetWindowTextW(box, caption, 64);
+    for (int i = 0; i < 100 && (!GetWindowTextW(box, caption, 64) || MessageBoxText(box).empty()); ++i)
+        PumpMessages(50);
     EXPECT_STREQ(caption, L"Oxel");
     EXPECT_EQ(MessageBoxText(box), L"iniファイルが開けません。\nCan't open ini file.");
     EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
