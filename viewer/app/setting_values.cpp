@@ -4,32 +4,21 @@
 
 #include <cwchar>
 
-namespace {
-
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - L'a' + L'A') : c; }
-
-bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (UpperAscii(*a) != UpperAscii(*b)) return false;
-    }
-    return *a == *b;
-}
-
-}  // namespace
+#include "viewer/input/ascii_case.h"
 
 bool IsOnText(const wchar_t* text) {
     if (!text) return false;
-    return EqualIgnoringCase(text, L"true") || EqualIgnoringCase(text, L"on") ||
-           EqualIgnoringCase(text, L"1");
+    return EqualIgnoringAsciiCase(text, L"true") || EqualIgnoringAsciiCase(text, L"on") ||
+           EqualIgnoringAsciiCase(text, L"1");
 }
 
 int32_t ParseColorName(const wchar_t* word) {
     if (!word) return -1;
-    if (EqualIgnoringCase(word, L"BLACK")) return 0x000000;
-    if (EqualIgnoringCase(word, L"DARK_GRAY")) return 0x404040;
-    if (EqualIgnoringCase(word, L"GRAY")) return 0x808080;
-    if (EqualIgnoringCase(word, L"LIGHT_GRAY")) return 0xC0C0C0;
-    if (EqualIgnoringCase(word, L"WHITE")) return 0xFFFFFF;
+    if (EqualIgnoringAsciiCase(word, L"BLACK")) return 0x000000;
+    if (EqualIgnoringAsciiCase(word, L"DARK_GRAY")) return 0x404040;
+    if (EqualIgnoringAsciiCase(word, L"GRAY")) return 0x808080;
+    if (EqualIgnoringAsciiCase(word, L"LIGHT_GRAY")) return 0xC0C0C0;
+    if (EqualIgnoringAsciiCase(word, L"WHITE")) return 0xFFFFFF;
     return -1;
 }
 

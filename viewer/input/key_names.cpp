@@ -5,6 +5,8 @@
 #include <cwchar>
 #include <string>
 
+#include "viewer/input/ascii_case.h"
+
 namespace {
 
 struct NamedKey {
@@ -39,15 +41,6 @@ const NamedKey kNamedKeys[] = {
     {L"CTRL", 17}, {L"CONTROL", 17},
     {L"ALT", 18},
 };
-
-wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? wchar_t(c - L'a' + L'A') : c; }
-
-bool EqualIgnoringCase(const wchar_t* a, const wchar_t* b) {
-    for (; *a && *b; ++a, ++b) {
-        if (UpperAscii(*a) != UpperAscii(*b)) return false;
-    }
-    return *a == *b;
-}
 
 // "NUMPAD0".."NUMPAD9", "NUM0".."NUM9", "F1".."F12", "0".."9", "A".."Z".
 int PatternKeyCode(const wchar_t* name) {
@@ -104,7 +97,7 @@ bool IsModifierCode(int code) { return code == 16 || code == 17 || code == 18; }
 int KeyCode(const wchar_t* name) {
     if (!name) return 0;
     for (const NamedKey& k : kNamedKeys) {
-        if (EqualIgnoringCase(name, k.name)) return k.code;
+        if (EqualIgnoringAsciiCase(name, k.name)) return k.code;
     }
     return PatternKeyCode(name);
 }
