@@ -4,6 +4,7 @@
 #include <string>
 
 #include "viewer/app/main_window.h"
+#include "viewer/app/open_picture.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
 #include "viewer/display/animation.h"
@@ -54,13 +55,6 @@ void Resort(ViewerState& state) {
     if (state.lastListIndex >= 0) state.currentIndex = FindInList(state.fileList, shown.c_str());
     UpdateMenus(state);
     state.settings.slideShowOn = 0;
-}
-
-// The display bitmap again, after the rotation changed.
-void RebuildDisplayBitmap(ViewerState& state) {
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
-    state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
-                                            state.picture.height, state.settings);
 }
 
 void ToggleViewFlag(ViewerState& state, int32_t& flag) {

@@ -95,13 +95,7 @@ void OnSize(ViewerState& state, WPARAM wParam) {
     state.clientHeight = client.bottom;
     if (state.settings.ReloadByResize && state.lastListIndex >= 0 &&
         (!state.animated || !state.settings.Anime)) {
-        if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
-        state.picture.bitmap = nullptr;
-        DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
-                      state.plugins, state.window, 1, state.picture);
-        if (state.displayBitmap) DeleteObject(state.displayBitmap);
-        state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
-                                                state.picture.height, state.settings);
+        DecodeCurrentEntry(state);
         UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
                         state.lastListIndex, state.animationRunning);
     }

@@ -119,10 +119,7 @@ void LoadCurrentEntry(ViewerState& state) {
     // A folder whose listing came back empty has no entry to show.
     if (state.lastListIndex < 0) return;
     const wchar_t* path = state.fileList.paths[state.currentIndex].c_str();
-    DecodePicture(path, state.decodeState, state.settings, state.plugins, state.window, 1, state.picture);
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
-    state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
-                                            state.picture.height, state.settings);
+    DecodeCurrentEntry(state);
     state.animated = 0;
     if (state.settings.Anime &&
         (HasExtension(path, L".gif") || HasExtension(path, L".png") || HasExtension(path, L".webp"))) {
@@ -165,6 +162,20 @@ void SetUpTooltip(ViewerState& state, bool pathExists) {
 }
 
 }  // namespace
+
+void DecodeCurrentEntry(ViewerState& state) {
+    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
+    state.picture.bitmap = nullptr;
+    DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
+                  state.plugins, state.window, 1, state.picture);
+    RebuildDisplayBitmap(state);
+}
+
+void RebuildDisplayBitmap(ViewerState& state) {
+    if (state.displayBitmap) DeleteObject(state.displayBitmap);
+    state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
+                                            state.picture.height, state.settings);
+}
 
 void TemporaryFolder(wchar_t (&folder)[MAX_PATH]) {
     wchar_t temp[MAX_PATH];

@@ -13,5 +13,13 @@ struct ViewerState;
 // here); creation also sets up the window's menus, settings, mode and timers.
 void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop = nullptr);
 
+// Decodes the list entry at `currentIndex` again (keeping the file buffer) and
+// rebuilds the display bitmap from it: the open's decode, and the reload after
+// a resize.
+void DecodeCurrentEntry(ViewerState& state);
+
+// The display bitmap again from the decoded picture, turned by the rotation.
+void RebuildDisplayBitmap(ViewerState& state);
+
 // The name of the temporary folder for extracted archive members.
 void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);
