@@ -1,17 +1,29 @@
 #!/bin/bash
-# Sets up the machine and the build (scripts/setup.sh), then starts Oxel under
-# Wine on the bundled samples folder. With a display (DISPLAY set) Oxel runs
-# there until it is closed. Without one it runs on a virtual display, and after
-# a few seconds a screenshot is left in screenshots/oxel.png and Oxel is closed.
+# Sets up the machine and the builds (scripts/setup.sh), then starts Oxel under
+# Wine on the bundled samples folder: the 32-bit program where this machine
+# executes 32-bit code, its 64-bit twin where it cannot. With a display (DISPLAY
+# set) Oxel runs there until it is closed. Without one it runs on a virtual
+# display, and after a few seconds a screenshot is left in
+# screenshots/oxel.png and Oxel is closed. When Oxel's window does not appear,
+# the script says so and exits non-zero, leaving no screenshot.
 # Usage: scripts/run.sh [PICTURE]   (default: samples/01-dawn.jpg)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${OXEL_BUILD:-$root/build}
 picture=${1:-$root/samples/01-dawn.jpg}
+oxel_root=$root
+. "$root/scripts/platform.sh"
 
 bash "$root/scripts/setup.sh"
 
-export WINEPREFIX="$build/win/wineprefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if oxel_can_run_32bit; then
+  name=win
+else
+  name=win64
+  echo "[run] this machine executes no 32-bit programs: starting the 64-bit twin, build/win64/out/Oxel.exe"
+fi
+oxel_wine_env $name
+program="$build/$name/out/Oxel.exe"
 # Wine reaches the Unix file system as drive Z:. (No winepath here: it would
 # start the Wine server before the display exists.)
 picture=$(realpath "$picture")
@@ -19,19 +31,36 @@ windows_path="Z:${picture//\//\\}"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "[run] starting Oxel on $picture"
-  exec wine "$build/win/out/Oxel.exe" "$windows_path"
+  exec "$oxel_wine" "$program" "$windows_path"
 fi
 
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
-trap 'wineserver -k 2>/dev/null; stop_virtual_display' EXIT
+trap '"$oxel_wineserver" -k 2>/dev/null; stop_virtual_display' EXIT
+shot="$root/screenshots/oxel.png"
+rm -f "$shot"
 echo "[run] no display: starting Oxel on a virtual one ($DISPLAY) on $picture"
-wine "$build/win/out/Oxel.exe" "$windows_path" </dev/null >/dev/null 2>&1 &
-for _ in $(seq 60); do  # the first start of a fresh Wine prefix is slow
-  xwininfo -root -tree 2>/dev/null | grep -q '"Oxel": ("oxel.exe"' && break
+"$oxel_wine" "$program" "$windows_path" </dev/null >/dev/null 2>&1 &
+oxel_pid=$!
+shown=0
+for _ in $(seq 90); do  # the first start of a fresh Wine prefix is slow
+  if xwininfo -root -tree 2>/dev/null | grep -q '("oxel.exe" "Oxel.exe")'; then
+    shown=1
+    break
+  fi
+  kill -0 $oxel_pid 2>/dev/null || break
   sleep 1
 done
+if [ $shown = 0 ]; then
+  if kill -0 $oxel_pid 2>/dev/null; then
+    echo "[run] error: Oxel's window did not appear within 90 s ($oxel_wine $program)" >&2
+  else
+    wait $oxel_pid && status=0 || status=$?
+    echo "[run] error: Oxel ended with status $status before its window appeared ($oxel_wine $program)" >&2
+  fi
+  exit 1
+fi
 sleep "${OXEL_SCREENSHOT_DELAY:-3}"
 mkdir -p "$root/screenshots"
-import -window root "$root/screenshots/oxel.png"
-echo "[run] screenshot: $root/screenshots/oxel.png"
+import -window root "$shot"
+echo "[run] screenshot: $shot"

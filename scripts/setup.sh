@@ -1,9 +1,12 @@
 #!/bin/bash
 # Prepares a Debian machine for building, running and testing Oxel: installs the
-# Debian packages of scripts/debian-packages.txt (adding the i386 architecture for
-# Wine), fetches the Debian source packages of libwebp and zlib with apt and
-# cross-builds libwebp and minizip into a prefix outside git (.deps), then
-# configures and builds both builds. Idempotent; a second run only rebuilds.
+# Debian packages of scripts/debian-packages.txt that this machine can use,
+# fetches the Debian source packages of libwebp and zlib with apt and
+# cross-builds libwebp and minizip for both Windows targets into a prefix
+# outside git (.deps/i686, .deps/x86_64), then configures and builds the
+# 32-bit program (build/win), its 64-bit twin (build/win64) and the native
+# tests (build/native), and prepares a Wine prefix for each Windows build that
+# this machine runs. Idempotent; a second run only rebuilds.
 #
 # Environment: OXEL_DEPS (library prefix, default <repo>/.deps),
 #              OXEL_BUILD (build folder, default <repo>/build).
@@ -11,6 +14,8 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 deps=${OXEL_DEPS:-$root/.deps}
 build=${OXEL_BUILD:-$root/build}
+oxel_root=$root
+. "$root/scripts/platform.sh"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
@@ -18,14 +23,16 @@ export DEBIAN_FRONTEND=noninteractive
 note() { printf '[setup] %s\n' "$*"; }
 
 install_packages() {
-  local wanted missing=() pkg
-  wanted=$(grep -v -E '^\s*(#|$)' "$root/scripts/debian-packages.txt")
-  for pkg in $wanted; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-  done
+  local missing=() pkg condition need_i386=0
+  while read -r pkg condition; do
+    [ "$condition" = if-32bit ] && ! oxel_can_run_32bit && continue
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" && continue
+    missing+=("$pkg")
+    case "$pkg" in *:i386) need_i386=1 ;; esac
+  done < <(grep -v -E '^\s*(#|$)' "$root/scripts/debian-packages.txt")
   [ ${#missing[@]} -eq 0 ] && return 0
   note "installing: ${missing[*]}"
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [ $need_i386 = 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
   $sudo apt-get update -q
@@ -60,78 +67,101 @@ fetch_source() {  # package -> prints the unpacked folder
   echo "$dir"
 }
 
+# One prefix per target: .deps/i686 and .deps/x86_64.
 build_minizip() {
-  [ -f "$deps/lib/libminizip.a" ] && return 0
+  local arch=$1 prefix="$deps/$1"
+  [ -f "$prefix/lib/libminizip.a" ] && return 0
   local src obj
   src=$(fetch_source zlib)/contrib/minizip
-  obj="$deps/obj/minizip"
-  mkdir -p "$obj" "$deps/lib" "$deps/include/minizip"
-  note "cross-building minizip from $src"
+  obj="$prefix/obj/minizip"
+  mkdir -p "$obj" "$prefix/lib" "$prefix/include/minizip"
+  note "cross-building minizip for $arch from $src"
   for f in ioapi unzip zip iowin32; do
-    i686-w64-mingw32-gcc-posix -O2 -c "$src/$f.c" -o "$obj/$f.o"
+    "$arch-w64-mingw32-gcc-posix" -O2 -c "$src/$f.c" -o "$obj/$f.o"
   done
-  i686-w64-mingw32-ar rcs "$deps/lib/libminizip.a" "$obj"/*.o
-  cp "$src"/ioapi.h "$src"/unzip.h "$src"/zip.h "$src"/iowin32.h "$deps/include/minizip/"
+  "$arch-w64-mingw32-ar" rcs "$prefix/lib/libminizip.a" "$obj"/*.o
+  cp "$src"/ioapi.h "$src"/unzip.h "$src"/zip.h "$src"/iowin32.h "$prefix/include/minizip/"
 }
 
 build_libwebp() {
-  [ -f "$deps/lib/libwebpdemux.a" ] && return 0
+  local arch=$1 prefix="$deps/$1"
+  [ -f "$prefix/lib/libwebpdemux.a" ] && return 0
   local src
   src=$(fetch_source libwebp)
-  note "cross-building libwebp from $src"
-  cmake -S "$src" -B "$deps/obj/libwebp" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DBUILD_SHARED_LIBS=OFF \
+  note "cross-building libwebp for $arch from $src"
+  cmake -S "$src" -B "$prefix/obj/libwebp" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
     -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
     -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF \
     -DWEBP_BUILD_WEBPINFO=OFF -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF \
     -DWEBP_BUILD_LIBWEBPMUX=ON >/dev/null
-  cmake --build "$deps/obj/libwebp" -j2 >/dev/null
-  cmake --install "$deps/obj/libwebp" >/dev/null
+  cmake --build "$prefix/obj/libwebp" -j2 >/dev/null
+  cmake --install "$prefix/obj/libwebp" >/dev/null
 }
 
 configure_and_build() {
-  note "building the Windows deliverables and tests in $build/win"
-  cmake -S "$root" -B "$build/win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DOXEL_DEPS="$deps" >/dev/null
-  cmake --build "$build/win" -j2
+  local name arch
+  for name in win win64; do
+    arch=i686
+    [ $name = win64 ] && arch=x86_64
+    note "building the $arch Windows deliverables and tests in $build/$name"
+    cmake -S "$root" -B "$build/$name" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DOXEL_DEPS="$deps/$arch" >/dev/null
+    cmake --build "$build/$name" -j2
+  done
   note "building the native tests in $build/native"
   cmake -S "$root" -B "$build/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$build/native" -j2
 }
 
-# Creates the Wine prefix once; later runs reuse it.
+# Creates the Wine prefix of one build once; later runs reuse it.
 # Windows draw their own frames (a virtual display has no window manager).
 prepare_wine() {
-  local prefix="$build/win/wineprefix"
-  export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  oxel_wine_env "$1"
+  local prefix=$WINEPREFIX
   if [ ! -f "$prefix/system.reg" ]; then
     note "creating the Wine prefix $prefix"
-    xvfb-run -a wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
+    xvfb-run -a "$oxel_wine" wineboot -i >/dev/null 2>&1 || true
+    "$oxel_wineserver" -w || true
+  fi
+  if [ ! -f "$prefix/system.reg" ]; then
+    note "Wine could not create $prefix ($oxel_wine)"
+    return 1
   fi
   if ! grep -qs '"Decorated"="N"' "$prefix/user.reg"; then
-    xvfb-run -a wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
-    wineserver -w || true
+    xvfb-run -a "$oxel_wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 || true
+    "$oxel_wineserver" -w || true
   fi
   # The prefix has no Japanese system font: link the user-interface faces to
   # IPAGothic, as a Windows system links them to its own Japanese face.
   if ! grep -qs 'ipag.ttf,IPAGothic' "$prefix/system.reg"; then
     xvfb-run -a bash -c '
       for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "MS Sans Serif" "Segoe UI"; do
-        wine reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
+        "$0" reg add "HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink" \
           /v "$face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f
-      done' >/dev/null 2>&1 || true
-    wineserver -w || true
+      done' "$oxel_wine" >/dev/null 2>&1 || true
+    "$oxel_wineserver" -w || true
   fi
 }
 
 install_packages
 mkdir -p "$deps/src"
-if [ ! -f "$deps/lib/libminizip.a" ] || [ ! -f "$deps/lib/libwebpdemux.a" ]; then
-  ensure_source_entry
-fi
-build_minizip
-build_libwebp
+for arch in i686 x86_64; do
+  if [ ! -f "$deps/$arch/lib/libminizip.a" ] || [ ! -f "$deps/$arch/lib/libwebpdemux.a" ]; then
+    ensure_source_entry
+  fi
+done
+for arch in i686 x86_64; do
+  build_minizip $arch
+  build_libwebp $arch
+done
 configure_and_build
-prepare_wine
-note "ready: $build/win/out holds Oxel.exe and its plug-ins"
+for name in $(oxel_runnable_builds); do
+  prepare_wine "$name"
+done
+if oxel_can_run_32bit; then
+  note "ready: $build/win/out holds Oxel.exe and its plug-ins; $build/win64/out its 64-bit twin"
+else
+  note "ready: $build/win/out holds Oxel.exe and its plug-ins (this machine cannot run them: it runs" \
+       "no 32-bit programs); $build/win64/out holds the 64-bit twin that runs here"
+fi

@@ -57,7 +57,7 @@ struct PictureInfoRecord {
     uint16_t xDensity;
     uint16_t yDensity;
     int16_t colorDepth;
-    uint32_t textHandle;  // HLOCAL of free text about the picture, or 0
+    uintptr_t textHandle;  // HLOCAL of free text about the picture, or 0
 };
 
 struct ArchiveMemberRecord {
@@ -73,7 +73,10 @@ struct ArchiveMemberRecord {
 
 #pragma pack(pop)
 
-static_assert(sizeof(PictureInfoRecord) == 26, "PictureInfoRecord is 26 bytes");
+// The picture record ends in a handle: 26 bytes in 32-bit modules, 30 in 64-bit
+// ones. Every other field, and the whole archive record, keeps its width.
+static_assert(sizeof(PictureInfoRecord) == (sizeof(void*) == 4 ? 26 : 30),
+              "PictureInfoRecord is 26 bytes (32-bit) or 30 bytes (64-bit)");
 static_assert(offsetof(PictureInfoRecord, width) == 8, "width at 8");
 static_assert(offsetof(PictureInfoRecord, xDensity) == 16, "density at 16");
 static_assert(offsetof(PictureInfoRecord, colorDepth) == 20, "depth at 20");
@@ -88,12 +91,14 @@ static_assert(offsetof(ArchiveMemberRecord, path) == 24, "path at 24");
 static_assert(offsetof(ArchiveMemberRecord, fileName) == 224, "name at 224");
 static_assert(offsetof(ArchiveMemberRecord, crc) == 424, "crc at 424");
 
+// Arguments that carry an address, a handle or a file offset are pointer-sized
+// (uintptr_t, intptr_t: DWORD and LONG in 32-bit modules, ULONG_PTR and
+// LONG_PTR in 64-bit ones); counts and flags stay 32 bits.
+
 // Progress callback: current step, total steps, caller's data; non-zero asks to stop.
 typedef int32_t(SPI_API* ProgressCallback)(int32_t step, int32_t total, intptr_t data);
 
 // Function types of the exports, for hosts that look them up by name.
-// Pointers and handles are 32 bits in the 32-bit modules; intptr_t keeps the
-// native build's declarations honest on 64-bit hosts.
 typedef int32_t(SPI_API* GetPluginInfoFn)(int32_t index, char* buffer, int32_t bufferSize);
 typedef int32_t(SPI_API* GetPluginInfoWFn)(int32_t index, wchar_t* buffer, int32_t bufferChars);
 typedef int32_t(SPI_API* IsSupportedFn)(const char* fileName, uintptr_t handleOrHead);

@@ -93,7 +93,7 @@ int32_t __stdcall GetFile(const char* buf, intptr_t len, void* dest, uint32_t fl
     if (result != spi::kSuccess) return result;
 
     const spi::ArchiveMemberRecord* found =
-        len >= 0 ? FindByPosition(list, uint32_t(len)) : nullptr;
+        len >= 0 && uintptr_t(len) <= UINT32_MAX ? FindByPosition(list, uint32_t(len)) : nullptr;
     spi::ArchiveMemberRecord record;
     if (found != nullptr) record = *found;
     StoreKeep(list.block.Release(), buf);
@@ -123,3 +123,11 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 }
 
 }  // extern "C"
+
+// Each export has the interface's type, calling convention included: a
+// mismatch does not compile.
+constexpr spi::GetPluginInfoFn kGetPluginInfo = &GetPluginInfo;
+constexpr spi::IsSupportedFn kIsSupported = &IsSupported;
+constexpr spi::GetArchiveInfoFn kGetArchiveInfo = &GetArchiveInfo;
+constexpr spi::GetFileInfoFn kGetFileInfo = &GetFileInfo;
+constexpr spi::GetFileFn kGetFile = &GetFile;

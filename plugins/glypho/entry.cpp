@@ -173,3 +173,16 @@ int32_t WINAPI GetPreviewW(const wchar_t* buf, intptr_t len, uint32_t flag, void
 }
 
 }  // extern "C"
+
+// Each export has the interface's type, calling convention included: a
+// mismatch does not compile.
+constexpr spi::GetPluginInfoFn kGetPluginInfo = &GetPluginInfo;
+constexpr spi::GetPluginInfoWFn kGetPluginInfoW = &GetPluginInfoW;
+constexpr spi::IsSupportedFn kIsSupported = &IsSupported;
+constexpr spi::IsSupportedWFn kIsSupportedW = &IsSupportedW;
+constexpr spi::GetPictureInfoFn kGetPictureInfo = &GetPictureInfo;
+constexpr spi::GetPictureInfoWFn kGetPictureInfoW = &GetPictureInfoW;
+constexpr spi::GetPictureFn kGetPicture = &GetPicture;
+constexpr spi::GetPictureWFn kGetPictureW = &GetPictureW;
+constexpr spi::GetPreviewFn kGetPreview = &GetPreview;
+constexpr spi::GetPreviewWFn kGetPreviewW = &GetPreviewW;
