@@ -42,9 +42,19 @@ rm -f "$shot"
 echo "[run] no display: starting Oxel on a virtual one ($DISPLAY) on $picture"
 "$oxel_wine" "$program" "$windows_path" </dev/null >/dev/null 2>&1 &
 oxel_pid=$!
+# Succeeds when a window of Oxel's process (X class "oxel.exe", either case)
+# larger than Wine's 1 x 1 helper windows is mapped on the display.
+oxel_window_shown() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null |
+              awk 'tolower($0) ~ /\("oxel\.exe" "oxel\.exe"\)/ && $0 !~ / 1x1\+/ {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && return 0
+  done
+  return 1
+}
 shown=0
 for _ in $(seq 90); do  # the first start of a fresh Wine prefix is slow
-  if xwininfo -root -tree 2>/dev/null | grep -q '("oxel.exe" "Oxel.exe")'; then
+  if oxel_window_shown; then
     shown=1
     break
   fi
