@@ -87,7 +87,9 @@ void OnActivate(ViewerState& state, WPARAM wParam) {
 }
 
 void OnSize(ViewerState& state, WPARAM wParam) {
-    if (wParam == SIZE_MINIMIZED) return;
+    // While minimised the client area is 0 x 0 (the move handling sends a
+    // WM_SIZE then too): that is no resize, and closing never decodes.
+    if (wParam == SIZE_MINIMIZED || IsIconic(state.window) || state.closing) return;
     RECT client;
     GetClientRect(state.window, &client);
     if (client.right == state.clientWidth && client.bottom == state.clientHeight) return;
@@ -113,6 +115,10 @@ void ArmSlideShowTimer(ViewerState& state) {
 }
 
 void OnPaint(ViewerState& state) {
+    if (state.closing) {
+        ValidateRect(state.window, nullptr);
+        return;
+    }
     const bool newPicture = state.settings.slideShowOn && state.slideShowArmedIndex != state.currentIndex;
     if (newPicture) KillTimer(state.window, kSlideShowTimer);
     PaintMainWindow(state.window, state, state.settings, state.vScroll, state.hScroll);
@@ -161,6 +167,9 @@ bool KeyHeld(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 // Frees everything the window owns; safe to run twice (close, then destroy).
 void ReleaseViewerResources(ViewerState& state) {
+    // From here on nothing is decoded or painted: taking the menu bar off
+    // below resizes the client area, and the list it would decode is gone.
+    state.closing = 1;
     StopAnimation(state);
     FreeFileBuffer(state.decodeState);
     if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
@@ -168,6 +177,8 @@ void ReleaseViewerResources(ViewerState& state) {
     state.picture.bitmap = nullptr;
     state.displayBitmap = nullptr;
     state.fileList.paths.clear();
+    state.lastListIndex = -1;
+    state.currentIndex = 0;
     // The menu bar is the window's menu; take it off before destroying it.
     if (state.menuBar && GetMenu(state.window) == state.menuBar) SetMenu(state.window, nullptr);
     if (state.menuBar) DestroyMenu(state.menuBar);

@@ -63,6 +63,7 @@ struct ViewerState {
     int32_t handoverRefused;  // the last hand-over text did not fit; open nothing
     int32_t timerPeriodBegun;
     int32_t comInitialized;   // COM set up on the window thread, which every decode needs
+    int32_t closing;          // resources released: no decode, no paint any more
 };
 
 // Window timers.

@@ -114,7 +114,9 @@ bool HasExtension(const wchar_t* path, const wchar_t* extension) {
 
 void LoadCurrentEntry(ViewerState& state) {
     if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
+    if (state.displayBitmap) DeleteObject(state.displayBitmap);
     state.picture.bitmap = nullptr;
+    state.displayBitmap = nullptr;
     FreeFileBuffer(state.decodeState);
     // A folder whose listing came back empty has no entry to show.
     if (state.lastListIndex < 0) return;

@@ -32,7 +32,16 @@ void RecordWindowRect(HWND window, Settings& settings) {
         return;
     }
     RECT r;
-    if (!GetWindowRect(window, &r)) return;
+    if (IsIconic(window)) {
+        // A minimised window sits far off screen (about -32000, -32000): keep
+        // the place it is restored to.
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!GetWindowPlacement(window, &placement)) return;
+        r = placement.rcNormalPosition;
+    } else if (!GetWindowRect(window, &r)) {
+        return;
+    }
     settings.WindowLeft = r.left;
     settings.WindowTop = r.top;
     settings.WindowWidth = r.right - r.left;

@@ -241,7 +241,7 @@ bool ApplyScrollCommand(int command, int32_t scrollDot, ScrollAxis& vertical, Sc
     return true;
 }
 
-bool ApplyScrollBarCode(int code, uint16_t thumbPos, int32_t scrollDot, ScrollAxis& axis) {
+bool ApplyScrollBarCode(int code, int32_t thumbPos, int32_t scrollDot, ScrollAxis& axis) {
     switch (code) {
         case kLineUp: ScrollBy(axis, -static_cast<int64_t>(scrollDot)); return true;
         case kLineDown: ScrollBy(axis, scrollDot); return true;

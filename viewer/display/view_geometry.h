@@ -115,9 +115,10 @@ enum ScrollBarCode {
     kThumbTrack = 5,
 };
 
-// A scroll-bar message: `code` from the message's low word, `thumbPos` its
-// high word. Returns false for codes that move nothing.
-bool ApplyScrollBarCode(int code, uint16_t thumbPos, int32_t scrollDot, ScrollAxis& axis);
+// A scroll-bar message: `code` from the message's low word, `thumbPos` the
+// thumb's full 32-bit place (the bar's track position, not the message's
+// 16-bit high word). Returns false for codes that move nothing.
+bool ApplyScrollBarCode(int code, int32_t thumbPos, int32_t scrollDot, ScrollAxis& axis);
 
 // One wheel notch on an axis: forward (delta ≥ 0) moves up or left.
 void ApplyWheelScroll(int wheelDelta, int32_t scrollDot, ScrollAxis& axis);

@@ -110,7 +110,17 @@ void ScrollByBarMessage(HWND window, int bar, WPARAM wParam, const Settings& set
                         SCROLLINFO& horizontal) {
     SCROLLINFO& record = bar == SB_VERT ? vertical : horizontal;
     ScrollAxis axis = AxisOf(record);
-    if (!ApplyScrollBarCode(LOWORD(wParam), HIWORD(wParam), settings.ScrollDot, axis)) return;
+    const int code = LOWORD(wParam);
+    // The message carries only the low 16 bits of the thumb's place, which
+    // wrap past 65,535 pixels; the bar's track position has all 32.
+    int32_t thumb = HIWORD(wParam);
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
+        SCROLLINFO track = {};
+        track.cbSize = sizeof track;
+        track.fMask = SIF_TRACKPOS;
+        if (GetScrollInfo(window, bar, &track) && (track.nTrackPos & 0xFFFF) == thumb) thumb = track.nTrackPos;
+    }
+    if (!ApplyScrollBarCode(code, thumb, settings.ScrollDot, axis)) return;
     SetAxis(record, axis);
     StoreAndInvalidate(window, vertical, horizontal);
 }

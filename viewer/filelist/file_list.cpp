@@ -62,7 +62,15 @@ int32_t FindInList(const FileList& list, const wchar_t* path) {
     return FindPathIndex(list.paths, path, PathsEqualIgnoringCase);
 }
 
-bool OpenPath(ViewerState& state, const wchar_t* path) {
+bool OpenPath(ViewerState& state, const wchar_t* given) {
+    // A relative name ("b.png" typed in its own folder) is taken from the
+    // current folder; the list is built from the full path.
+    wchar_t full[MAX_PATH];
+    const wchar_t* path = given;
+    if (given[0]) {
+        DWORD length = GetFullPathNameW(given, MAX_PATH, full, nullptr);
+        if (length > 0 && length < MAX_PATH) path = full;
+    }
     const bool fits = wcslen(path) < MAX_PATH;
     if (fits) {
         FolderOf(path, state.currentFolder);
@@ -83,9 +91,9 @@ bool OpenPath(ViewerState& state, const wchar_t* path) {
     state.currentIndex = 0;
     state.fileList.paths.clear();
     ReleasePicture(state);
-    if (path[0]) {
+    if (given[0]) {
         std::wstring text = std::wstring(state.settings.English ? L"FILE NOT FOUND" : L"ファイルが見つかりません。") +
-                            L"\n" + path;
+                            L"\n" + given;
         ShowMessageBox(state.window, text.c_str(), L"Oxel", MB_OK);
     }
     return false;

@@ -1,6 +1,6 @@
 // Closing the main window: the view keys written unless Alt and F4 are held,
-// the window-mode rectangle across a full-screen period and when maximised,
-// and the temporary folder.
+// the window-mode rectangle across a full-screen period, when maximised and
+// when minimised, nothing decoded while closing, and the temporary folder.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -101,6 +101,53 @@ TEST_F(Close, MaximisedCloseRecordsTheScreen) {
     EXPECT_TRUE(HasProfileEntry(text, "WindowTop", "0")) << text;
     EXPECT_TRUE(HasProfileEntry(text, "WindowWidth", std::to_string(GetSystemMetrics(SM_CXSCREEN)))) << text;
     EXPECT_TRUE(HasProfileEntry(text, "WindowHeight", std::to_string(GetSystemMetrics(SM_CYSCREEN)))) << text;
+}
+
+TEST_F(Close, MinimisedCloseRecordsTheRestoredPlaceAndTheNextStartIsOnScreen) {
+    Create(kWindowAt, L"");
+    SetWindowPos(window_, nullptr, 30, 40, 500, 350, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(window_, SW_SHOWMINNOACTIVE);
+    Settle();
+    ASSERT_TRUE(IsIconic(window_));
+    // The move handling's WM_SIZE while minimised is no resize.
+    EXPECT_GT(state_->clientWidth, 0);
+    EXPECT_GT(state_->clientHeight, 0);
+    std::string text = Closed();
+    EXPECT_TRUE(HasProfileEntry(text, "WindowLeft", "30")) << text;
+    EXPECT_TRUE(HasProfileEntry(text, "WindowTop", "40")) << text;
+    EXPECT_TRUE(HasProfileEntry(text, "WindowWidth", "500")) << text;
+    EXPECT_TRUE(HasProfileEntry(text, "WindowHeight", "350")) << text;
+
+    Create(text, L"");
+    RECT r;
+    GetWindowRect(window_, &r);
+    EXPECT_EQ(r.left, 30);
+    EXPECT_EQ(r.top, 40);
+}
+
+// The window's resources at the moment it is destroyed, seen before the
+// window procedure frees the record.
+HBITMAP g_bitmapAtDestroy = nullptr;
+WNDPROC g_innerProc = nullptr;
+LRESULT CALLBACK WatchDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        ViewerState* state = GetViewerState(window);
+        g_bitmapAtDestroy = state->picture.bitmap ? state->picture.bitmap : state->displayBitmap;
+    }
+    return CallWindowProcW(g_innerProc, window, message, wParam, lParam);
+}
+
+TEST_F(Close, ClosingWithReloadByResizeDecodesNothing) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    Create("[SystemSetting]\r\nReloadByResize=ON\r\nShowMenuBar=ON\r\n", L"\"" + sample + L"\"");
+    ASSERT_NE(state_->picture.bitmap, nullptr);
+    ASSERT_NE(GetMenu(window_), nullptr);
+    g_bitmapAtDestroy = nullptr;
+    g_innerProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchDestroy)));
+    // Taking the menu bar off at close resizes the client area.
+    Closed();
+    EXPECT_EQ(g_bitmapAtDestroy, nullptr);
 }
 
 TEST_F(Close, TopMostFollowsTheSettingInWindowModeOnly) {

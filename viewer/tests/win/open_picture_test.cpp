@@ -235,4 +235,31 @@ TEST(OpenPictureProcess, StartedWithAPathTheProgramShowsItsPosition) {
     EXPECT_EQ(WaitForExit(child, 30000), 0u);
 }
 
+TEST_F(OpenPicture, BareRelativeNameListsItsOwnFolder) {
+    std::wstring folder = MakeFolderWith(L"relative", kAbc);
+    wchar_t before[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.c_str()));
+    Create("", L"b.jpg");
+    SetCurrentDirectoryW(before);
+    ExpectOpenedB(folder);
+}
+
+TEST_F(OpenPicture, AnOpenThatListsNothingLeavesNoPictureBehind) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    Create("[SystemSetting]\r\nignoreHiddenFile=ON\r\n", L"\"" + sample + L"\"");
+    ASSERT_NE(state_->displayBitmap, nullptr);
+    // A hidden file alone in its folder exists but is left out of the list.
+    std::wstring folder = MakeFolderWith(L"hidden-only", {L"h.jpg"});
+    const std::wstring hidden = Join(folder, L"h.jpg");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    std::string text = Narrow(hidden);
+    SendHandover(window_, text, static_cast<DWORD>(text.size() + 1));
+    Settle();
+    SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(state_->lastListIndex, -1);
+    EXPECT_EQ(state_->picture.bitmap, nullptr);
+    EXPECT_EQ(state_->displayBitmap, nullptr);
+}
+
 }  // namespace

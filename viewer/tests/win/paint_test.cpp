@@ -309,6 +309,21 @@ TEST_F(PaintTest, ScrollRequestsMoveTheShownBars) {
     EXPECT_EQ(vertical.nPos, vertical.nMax - static_cast<int>(vertical.nPage) + 1);
 }
 
+TEST_F(PaintTest, ThumbPastSixtyFiveThousandPixelsStaysThere) {
+    Section picture(100, 100000);
+    picture.Fill(0xFF808080);
+    Paint(picture.bitmap, 100, 100000, true);
+    ASSERT_TRUE(HasBar(WS_VSCROLL));
+    ScrollByCommand(window, 550, settings, vertical, horizontal);  // ScrollBottom
+    const int bottom = vertical.nPos;
+    ASSERT_GT(bottom, 65535);
+    // The message's high word holds the place modulo 65,536.
+    for (int code : {SB_THUMBTRACK, SB_THUMBPOSITION}) {
+        ScrollByBarMessage(window, SB_VERT, MAKEWPARAM(code, bottom & 0xFFFF), settings, vertical, horizontal);
+        EXPECT_EQ(vertical.nPos, bottom) << code;
+    }
+}
+
 TEST_F(PaintTest, ZoomCommandsKeepTheCentre) {
     Section picture(4000, 3000);
     picture.Fill(0xFF808080);
