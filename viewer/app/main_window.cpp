@@ -43,6 +43,11 @@ ViewerState* CreateViewerState(HWND window) {
     return state;
 }
 
+void FreeViewerState(ViewerState* state) {
+    if (state->comInitialized) CoUninitialize();
+    delete state;
+}
+
 LRESULT OnCreate(HWND window) {
     ViewerState* state = CreateViewerState(window);
     if (!state) return -1;
@@ -50,7 +55,10 @@ LRESULT OnCreate(HWND window) {
     // The imaging component is reached through COM on this thread; it must be
     // ready before the first decode, which the open below runs.
     state->comInitialized = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    // The not-found box of the first open may see the window closed.
+    ++state->handlerDepth;
     OpenPicture(*state, OpenTrigger::Creation);
+    if (--state->handlerDepth == 0 && state->destroyed) FreeViewerState(state);
     return 0;
 }
 
@@ -210,16 +218,22 @@ void OnClose(ViewerState& state) {
     if (filerFocus) SetFocus(filerFocus);
 }
 
+// The record leaves the window here, but is freed only when the outermost
+// handler running on it returns: a message box or dialog inside a handler runs
+// its own message loop, and a WM_CLOSE dispatched there destroys the window
+// under the handler's feet.
 void OnDestroy(HWND window, ViewerState* state) {
     ReleaseViewerResources(*state);
     if (state->tooltip) DestroyWindow(state->tooltip);
+    state->tooltip = nullptr;
     ReleaseFileIcons(*state);
     RemovePropW(window, kInstanceProperty);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    if (state->comInitialized) CoUninitialize();
-    delete state;
+    state->destroyed = 1;
     PostQuitMessage(0);
 }
+
+LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wParam, LPARAM lParam);
 
 }  // namespace
 
@@ -256,6 +270,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (message == WM_CREATE) return OnCreate(window);
     ViewerState* state = GetViewerState(window);
     if (!state) return DefWindowProcW(window, message, wParam, lParam);
+    ++state->handlerDepth;
+    LRESULT result = HandleMessage(window, state, message, wParam, lParam);
+    if (--state->handlerDepth == 0 && state->destroyed) FreeViewerState(state);
+    return result;
+}
+
+namespace {
+
+LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wParam, LPARAM lParam) {
     if (HandleMouse(*state, message, wParam, lParam)) return 0;
     switch (message) {
     case WM_DESTROY:
@@ -318,3 +341,5 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcW(window, message, wParam, lParam);
     }
 }
+
+}  // namespace

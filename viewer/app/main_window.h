@@ -64,6 +64,8 @@ struct ViewerState {
     int32_t timerPeriodBegun;
     int32_t comInitialized;   // COM set up on the window thread, which every decode needs
     int32_t closing;          // resources released: no decode, no paint any more
+    int32_t handlerDepth;     // window-procedure calls running on this record
+    int32_t destroyed;        // the window is gone; freed when handlerDepth is 0
 };
 
 // Window timers.

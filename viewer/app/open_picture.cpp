@@ -195,7 +195,9 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
         ResetForOpen(state);
         state.keySendingOn = 1;
     }
-    if (trigger == OpenTrigger::Dialog && !ChooseWithDialog(state.window, path)) return;
+    // The dialog and the not-found box run message loops of their own, in
+    // which the window may be closed: the open ends there.
+    if (trigger == OpenTrigger::Dialog && (!ChooseWithDialog(state.window, path) || state.closing)) return;
     if (trigger == OpenTrigger::Handover) {
         // A text that did not fit was refused: the window stays as it is.
         if (state.handoverRefused) return;
@@ -222,6 +224,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
     if (trigger == OpenTrigger::Drop) path = DroppedPath(drop);
 
     const bool exists = OpenPath(state, path.c_str());
+    if (state.closing) return;
 
     if (creation) FinishCreation(state);
     if (exists) LoadCurrentEntry(state);
