@@ -185,6 +185,7 @@ void ReleaseViewerResources(ViewerState& state) {
     state.picture.bitmap = nullptr;
     state.displayBitmap = nullptr;
     state.fileList.paths.clear();
+    state.fileList.facts.clear();
     state.lastListIndex = -1;
     state.currentIndex = 0;
     // The menu bar is the window's menu; take it off before destroying it.

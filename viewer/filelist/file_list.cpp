@@ -38,8 +38,11 @@ void ReleasePicture(ViewerState& state) {
 
 }  // namespace
 
+uint64_t FileTimeValue(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+
 void EnumerateFolder(const wchar_t* folder, const Settings& settings, FileList& list) {
     list.paths.clear();
+    list.facts.clear();
     wchar_t pattern[MAX_PATH + 8];
     swprintf(pattern, MAX_PATH + 8, L"%ls\\*.*", folder);
     WIN32_FIND_DATAW found;
@@ -54,6 +57,7 @@ void EnumerateFolder(const wchar_t* folder, const Settings& settings, FileList& 
         // A name that would not fit a path buffer could not be opened later.
         if (!PathCombineW(path, folder, found.cFileName)) continue;
         list.paths.push_back(path);
+        list.facts.push_back({found.nFileSizeLow, FileTimeValue(found.ftCreationTime), FileTimeValue(found.ftLastWriteTime)});
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }

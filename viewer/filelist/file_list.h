@@ -14,9 +14,23 @@
 
 struct ViewerState;
 
+// What the folder listing tells of a file besides its name: the size and time
+// keys of the sort, so that sorting opens no file.
+struct FileFacts {
+    uint32_t size;      // the low 32 bits, as GetFileSize gives them
+    uint64_t created;   // FILETIME values
+    uint64_t written;
+};
+
 struct FileList {
     std::vector<std::wstring> paths;
+    // One entry per path, in the same order, when the list came from
+    // EnumerateFolder; the sort reads the files' attributes by name otherwise.
+    std::vector<FileFacts> facts;
 };
+
+// A FILETIME as one number.
+uint64_t FileTimeValue(const FILETIME& t);
 
 // Empties `list` and fills it with the folder's files in the system's order;
 // directories are left out, and system and hidden files when the settings say.

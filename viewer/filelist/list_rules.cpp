@@ -15,8 +15,8 @@ int32_t FindPathIndex(const std::vector<std::wstring>& paths, const wchar_t* pat
 
 bool SameListing(const std::vector<std::wstring>& a, const std::vector<std::wstring>& b) { return a == b; }
 
-void StableReorder(std::vector<std::wstring>& paths, const void* keys, KeyCompareFn compare, bool descending) {
-    std::vector<size_t> order(paths.size());
+std::vector<size_t> StableOrder(size_t count, const void* keys, KeyCompareFn compare, bool descending) {
+    std::vector<size_t> order(count);
     std::iota(order.begin(), order.end(), size_t{0});
     if (descending) {
         std::stable_sort(order.begin(), order.end(),
@@ -25,10 +25,11 @@ void StableReorder(std::vector<std::wstring>& paths, const void* keys, KeyCompar
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t i, size_t j) { return compare(keys, i, j) < 0; });
     }
-    std::vector<std::wstring> sorted;
-    sorted.reserve(paths.size());
-    for (size_t i : order) sorted.push_back(std::move(paths[i]));
-    paths.swap(sorted);
+    return order;
+}
+
+void StableReorder(std::vector<std::wstring>& paths, const void* keys, KeyCompareFn compare, bool descending) {
+    ApplyOrder(paths, StableOrder(paths.size(), keys, compare, descending));
 }
 
 int CompareUnsigned32(const void* keys, size_t i, size_t j) {

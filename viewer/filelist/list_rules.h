@@ -23,9 +23,21 @@ bool SameListing(const std::vector<std::wstring>& a, const std::vector<std::wstr
 // Compares the keys of entries i and j: negative, zero or positive.
 typedef int (*KeyCompareFn)(const void* keys, size_t i, size_t j);
 
-// Reorders `paths` so that compare(keys, i, j) ascends (or descends); entries
-// with equal keys keep their order. `keys` holds one key per entry, indexed by
-// the entry's position before the call.
+// The order of `count` entries in which compare(keys, i, j) ascends (or
+// descends); entries with equal keys keep their order. `keys` holds one key per
+// entry, indexed by the entry's position; the result lists those positions.
+std::vector<size_t> StableOrder(size_t count, const void* keys, KeyCompareFn compare, bool descending);
+
+// Puts the entries of `items` into `order` (as StableOrder gives it).
+template <typename T>
+void ApplyOrder(std::vector<T>& items, const std::vector<size_t>& order) {
+    std::vector<T> sorted;
+    sorted.reserve(order.size());
+    for (size_t i : order) sorted.push_back(std::move(items[i]));
+    items.swap(sorted);
+}
+
+// Reorders `paths` by StableOrder.
 void StableReorder(std::vector<std::wstring>& paths, const void* keys, KeyCompareFn compare, bool descending);
 
 // Three-way comparisons of the unsigned keys (sizes, file times).

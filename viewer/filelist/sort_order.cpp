@@ -1,7 +1,8 @@
 // Sorting of the file list; see sort_order.h. Each key is read once per entry
-// before the sort instead of inside every comparison, so a folder of n files
-// costs n opens, not n log n, and a file that changes during the sort cannot
-// make the order inconsistent.
+// before the sort instead of inside every comparison, so that a file that
+// changes during the sort cannot make the order inconsistent. Sizes and times
+// come from the folder listing: sorting opens no file, so it neither slows
+// down on large folders nor keeps another program from its own files.
 #include "viewer/filelist/sort_order.h"
 
 #include <shellapi.h>
@@ -13,6 +14,31 @@
 #include "viewer/filelist/list_rules.h"
 
 namespace {
+
+// The size and time keys of every entry: those of the folder listing, or, for
+// a list made otherwise, the attributes read by name. A file that cannot be
+// read sorts as the largest and latest.
+std::vector<FileFacts> FactsOf(const FileList& list) {
+    if (list.facts.size() == list.paths.size()) return list.facts;
+    std::vector<FileFacts> facts;
+    facts.reserve(list.paths.size());
+    for (const std::wstring& path : list.paths) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+            facts.push_back({0xFFFFFFFFu, ~0ull, ~0ull});
+            continue;
+        }
+        facts.push_back({data.nFileSizeLow, FileTimeValue(data.ftCreationTime), FileTimeValue(data.ftLastWriteTime)});
+    }
+    return facts;
+}
+
+// Reorders the paths, and the facts that go with them.
+void Reorder(FileList& list, const void* keys, KeyCompareFn compare, bool descending) {
+    std::vector<size_t> order = StableOrder(list.paths.size(), keys, compare, descending);
+    ApplyOrder(list.paths, order);
+    if (list.facts.size() == order.size()) ApplyOrder(list.facts, order);
+}
 
 struct NameKeys {
     std::vector<const wchar_t*> names;
@@ -34,9 +60,9 @@ void SortByName(FileList& list, const Settings& settings) {
     keys.logical = !settings.NoLogicalSort;
     keys.names.reserve(list.paths.size());
     for (const std::wstring& path : list.paths) keys.names.push_back(PathFindFileNameW(path.c_str()));
-    // The name pointers point into the paths, which StableReorder moves only
-    // after the last comparison.
-    StableReorder(list.paths, &keys, CompareNames, settings.SortDescending != 0);
+    // The name pointers point into the paths, which are moved only after the
+    // last comparison.
+    Reorder(list, &keys, CompareNames, settings.SortDescending != 0);
 }
 
 std::vector<std::wstring> ExtensionKeys(const FileList& list) {
@@ -67,46 +93,6 @@ std::vector<std::wstring> TypeKeys(const FileList& list) {
     return keys;
 }
 
-// Opens the file as the size and time keys require (read access, no sharing).
-HANDLE OpenForKeys(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-std::vector<uint32_t> SizeKeys(const FileList& list) {
-    std::vector<uint32_t> keys;
-    keys.reserve(list.paths.size());
-    for (const std::wstring& path : list.paths) {
-        HANDLE file = OpenForKeys(path);
-        if (file == INVALID_HANDLE_VALUE) {
-            keys.push_back(0xFFFFFFFFu);
-            continue;
-        }
-        keys.push_back(GetFileSize(file, nullptr));
-        CloseHandle(file);
-    }
-    return keys;
-}
-
-// Unreadable times sort as the latest, as unreadable sizes sort as the largest.
-std::vector<uint64_t> TimeKeys(const FileList& list, bool creation) {
-    std::vector<uint64_t> keys;
-    keys.reserve(list.paths.size());
-    for (const std::wstring& path : list.paths) {
-        uint64_t key = ~0ull;
-        HANDLE file = OpenForKeys(path);
-        if (file != INVALID_HANDLE_VALUE) {
-            FILETIME created, written;
-            if (GetFileTime(file, &created, nullptr, &written)) {
-                const FILETIME& t = creation ? created : written;
-                key = (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-            }
-            CloseHandle(file);
-        }
-        keys.push_back(key);
-    }
-    return keys;
-}
-
 }  // namespace
 
 void SortFileList(FileList& list, const Settings& settings) {
@@ -117,23 +103,29 @@ void SortFileList(FileList& list, const Settings& settings) {
     switch (kind) {
     case kByExtension: {
         std::vector<std::wstring> keys = ExtensionKeys(list);
-        StableReorder(list.paths, &keys, CompareTexts, descending);
+        Reorder(list, &keys, CompareTexts, descending);
         break;
     }
     case kByType: {
         std::vector<std::wstring> keys = TypeKeys(list);
-        StableReorder(list.paths, &keys, CompareTexts, descending);
+        Reorder(list, &keys, CompareTexts, descending);
         break;
     }
-    case kBySize: {
-        std::vector<uint32_t> keys = SizeKeys(list);
-        StableReorder(list.paths, keys.data(), CompareUnsigned32, descending);
-        break;
-    }
+    case kBySize:
     case kByCreation:
     case kByLastWrite: {
-        std::vector<uint64_t> keys = TimeKeys(list, kind == kByCreation);
-        StableReorder(list.paths, keys.data(), CompareUnsigned64, descending);
+        std::vector<FileFacts> facts = FactsOf(list);
+        if (kind == kBySize) {
+            std::vector<uint32_t> keys;
+            keys.reserve(facts.size());
+            for (const FileFacts& f : facts) keys.push_back(f.size);
+            Reorder(list, keys.data(), CompareUnsigned32, descending);
+        } else {
+            std::vector<uint64_t> keys;
+            keys.reserve(facts.size());
+            for (const FileFacts& f : facts) keys.push_back(kind == kByCreation ? f.created : f.written);
+            Reorder(list, keys.data(), CompareUnsigned64, descending);
+        }
         break;
     }
     default:

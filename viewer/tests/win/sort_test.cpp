@@ -92,7 +92,7 @@ TEST(SortFileList, TypeOrderFollowsTheShellTypeNames) {
     }
 }
 
-TEST(SortFileList, SizeOrderWithUnreadableFilesLast) {
+TEST(SortFileList, SizeOrderComesFromTheListingEvenForAFileHeldOpen) {
     std::wstring folder = MakeFolderWith(L"size", {});
     WriteWholeFile(Join(folder, L"a.bin"), std::string(300, 'a'));
     WriteWholeFile(Join(folder, L"b.bin"), std::string(100, 'b'));
@@ -104,13 +104,21 @@ TEST(SortFileList, SizeOrderWithUnreadableFilesLast) {
     s.SortMethod = 4;
     EXPECT_EQ(Sorted(folder, s), (NameList{L"f.bin", L"b.bin", L"d.bin", L"c.bin", L"a.bin", L"e.bin"}));
 
-    // A file held open without sharing cannot be opened: it sorts as the largest.
+    // A file that another program holds open without sharing keeps its place:
+    // the sort opens no file.
     HANDLE held = CreateFileW(Join(folder, L"b.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Sorted(folder, s), (NameList{L"f.bin", L"d.bin", L"c.bin", L"a.bin", L"e.bin", L"b.bin"}));
+    EXPECT_EQ(Sorted(folder, s), (NameList{L"f.bin", L"b.bin", L"d.bin", L"c.bin", L"a.bin", L"e.bin"}));
     s.SortDescending = 1;
-    EXPECT_EQ(Sorted(folder, s), (NameList{L"b.bin", L"e.bin", L"a.bin", L"c.bin", L"d.bin", L"f.bin"}));
+    EXPECT_EQ(Sorted(folder, s), (NameList{L"e.bin", L"a.bin", L"c.bin", L"d.bin", L"b.bin", L"f.bin"}));
     CloseHandle(held);
+
+    // A list made without the listing reads the sizes by name.
+    FileList byName;
+    for (const wchar_t* name : {L"e.bin", L"a.bin", L"f.bin"}) byName.paths.push_back(Join(folder, name));
+    s.SortDescending = 0;
+    SortFileList(byName, s);
+    EXPECT_EQ(Names(byName.paths), (NameList{L"f.bin", L"a.bin", L"e.bin"}));
 }
 
 TEST(SortFileList, CreationAndLastWriteTimes) {
