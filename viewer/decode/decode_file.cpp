@@ -18,8 +18,8 @@ void ShowArrowCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
 
 // One sharing-friendly read of a whole file into new memory (malloc, as the
 // loading flow frees it with free). Files beyond 2 GiB are refused.
-uint8_t* ReadWholeFileA(const char* path, uint32_t& length) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+uint8_t* ReadWholeFileW(const wchar_t* path, uint32_t& length) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     if (file == INVALID_HANDLE_VALUE) return nullptr;
     uint8_t* data = nullptr;
@@ -38,8 +38,8 @@ uint8_t* ReadWholeFileA(const char* path, uint32_t& length) {
     return data;
 }
 
-int32_t ReadBmpFileDepth(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+int32_t ReadBmpFileDepth(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     if (file == INVALID_HANDLE_VALUE) return -1;
     uint8_t header[kBmpDepthBytes];
@@ -49,9 +49,9 @@ int32_t ReadBmpFileDepth(const char* path) {
     return read ? BmpBitDepth(header, got) : -1;
 }
 
-int32_t ReadTiffFileDepth(const char* path) {
+int32_t ReadTiffFileDepth(const wchar_t* path) {
     uint32_t length = 0;
-    uint8_t* data = ReadWholeFileA(path, length);
+    uint8_t* data = ReadWholeFileW(path, length);
     if (!data) return -1;
     int32_t depth = ReadTiffBitDepth(data, length);
     free(data);
@@ -65,7 +65,7 @@ int32_t BitmapDepth(HBITMAP bitmap) {
 
 // The depth that the user is told, by extension; `depth` is the working depth
 // of the GIF, PNG or icon reader or of the plug-in.
-int32_t ReportedDepth(const char* path, const char* extension, int32_t depth, bool fromPlugin,
+int32_t ReportedDepth(const wchar_t* path, const char* extension, int32_t depth, bool fromPlugin,
                       const DecodedPicture& picture, HBITMAP bitmap) {
     if (IsExtension(extension, ".gif") || IsExtension(extension, ".png") || IsExtension(extension, ".ico") ||
         IsExtension(extension, ".icon")) {
@@ -80,7 +80,7 @@ int32_t ReportedDepth(const char* path, const char* extension, int32_t depth, bo
     return fromPlugin ? depth : BitmapDepth(bitmap);
 }
 
-HBITMAP Finish(const char* path, const char* extension, int32_t depth, bool fromPlugin, DecodedPicture& picture,
+HBITMAP Finish(const wchar_t* path, const char* extension, int32_t depth, bool fromPlugin, DecodedPicture& picture,
                HBITMAP bitmap) {
     ShowArrowCursor();
     if (picture.width == 0) {
@@ -122,23 +122,34 @@ int32_t NormalizeSubIndex(int32_t subIndex, uint32_t count) {
     return subIndex;
 }
 
-bool ReadFileBuffer(const char* path, DecodeState& state) {
+bool ToAnsiExactly(const wchar_t* wide, char (&ansi)[MAX_PATH]) {
+    BOOL usedDefault = FALSE;
+    if (!WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, MAX_PATH, nullptr, &usedDefault) ||
+        usedDefault) {
+        ansi[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool ReadFileBuffer(const wchar_t* path, DecodeState& state) {
     if (state.fileBuffer) return true;
     uint32_t length = 0;
-    state.fileBuffer = ReadWholeFileA(path, length);
+    state.fileBuffer = ReadWholeFileW(path, length);
     state.fileLength = state.fileBuffer ? length : 0;
     return state.fileBuffer != nullptr;
 }
 
-HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, const Settings& settings,
-                   const PluginList& plugins, HWND window, int direction, DecodedPicture& picture) {
+HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
+                   const Settings& settings, const PluginList& plugins, HWND window, int direction,
+                   DecodedPicture& picture) {
     picture.premultipliedAlpha = 0;
     picture.lastIndex = -1;
     int32_t depth = -1;
 
-    if (!plugins.empty()) {
+    if (!plugins.empty() && ansiPath[0]) {
         HBITMAP bitmap =
-            DecodeWithPlugins(path, extension, state, settings, plugins, window, direction, picture, depth);
+            DecodeWithPlugins(ansiPath, extension, state, settings, plugins, window, direction, picture, depth);
         if (bitmap) return Finish(path, extension, depth, true, picture, bitmap);
     }
 
@@ -170,14 +181,14 @@ HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, 
     }
 
     if (IsExtension(extension, ".webp")) {
-        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture)) {
+        if (HBITMAP bitmap = DecodeWebpFrame(ansiPath, state, picture)) {
             picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
             return Finish(path, extension, depth, false, picture, bitmap);
         }
     }
 
     if (IsExtension(extension, ".ico") || IsExtension(extension, ".icon")) {
-        if (HBITMAP bitmap = DecodeIconImage(path, state, picture, depth)) {
+        if (HBITMAP bitmap = DecodeIconImage(ansiPath, state, picture, depth)) {
             PremultiplyAlpha(bitmap);
             picture.premultipliedAlpha = 1;
             return Finish(path, extension, depth, false, picture, bitmap);
@@ -186,14 +197,15 @@ HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, 
 
     if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        if (HBITMAP bitmap = DecodeZipArchive(path, state, settings, plugins, window, direction, picture)) {
+        if (HBITMAP bitmap = DecodeZipArchive(ansiPath, state, settings, plugins, window, direction, picture)) {
             return Finish(path, extension, depth, false, picture, bitmap);
         }
     }
 
     if (!IsAdmittedByWic(extension, settings.WICExt)) return Unsupported(picture);
 
-    HBITMAP bitmap = DecodeWicFile(path);
+    // A file already read whole (a still GIF or PNG) is not read again.
+    HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength) : DecodeWicFile(path);
     if (!bitmap) return Unsupported(picture);
     PremultiplyAlpha(bitmap);
     picture.premultipliedAlpha = 1;

@@ -13,12 +13,20 @@
 #include "viewer/decode/decoded_picture.h"
 #include "viewer/decode/plugin_host.h"
 
-// Decodes sub-image `state.subIndex` of the file at `path` (ANSI, short form)
-// into `picture`; returns its bitmap, or null with `width` = -2. `extension`
-// is the long name's extension with its dot (ANSI). Archives call it again for
-// each extracted member.
-HBITMAP DecodeFile(const char* path, const char* extension, DecodeState& state, const Settings& settings,
-                   const PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
+// Decodes sub-image `state.subIndex` of the file at `path` into `picture`;
+// returns its bitmap, or null with `width` = -2. The viewer's own decoders read
+// the file by its wide path. `ansiPath` is the same file's name for plug-ins
+// (the short form, converted without best fit), or empty when the ANSI code
+// page cannot spell it exactly: then no plug-in is asked, since a best-fit
+// spelling could name another file. `extension` is the long name's extension
+// with its dot (ANSI). Archives call it again for each extracted member.
+HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
+                   const Settings& settings, const PluginList& plugins, HWND window, int direction,
+                   DecodedPicture& picture);
+
+// `wide` in the thread's ANSI code page, exactly: false (and `ansi` empty)
+// when a character has no exact ANSI form or the result does not fit.
+bool ToAnsiExactly(const wchar_t* wide, char (&ansi)[MAX_PATH]);
 
 // Whether "WICExt" admits `extension`: the list is empty, or the extension is
 // not empty and occurs in it, both lowered.
@@ -29,4 +37,4 @@ bool IsAdmittedByWic(const char* extension, const char* wicExtensions);
 int32_t NormalizeSubIndex(int32_t subIndex, uint32_t count);
 
 // Reads the whole file into `state.fileBuffer` unless it holds it already.
-bool ReadFileBuffer(const char* path, DecodeState& state);
+bool ReadFileBuffer(const wchar_t* path, DecodeState& state);

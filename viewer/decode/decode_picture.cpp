@@ -14,23 +14,20 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
         picture.width = kStatusMissing;
         return nullptr;
     }
-    // Decoders and plug-ins take ANSI paths; the short form opens names that
-    // the ANSI code page cannot spell. Without a short form the long one is used.
+    // Plug-ins take ANSI paths: the short form spells names that the ANSI
+    // code page cannot; a name that still has no exact ANSI form goes to no
+    // plug-in. The viewer's own decoders read the wide path.
     wchar_t shortPath[MAX_PATH];
     DWORD shortLength = GetShortPathNameW(path, shortPath, MAX_PATH);
     if (shortLength == 0 || shortLength >= MAX_PATH) lstrcpynW(shortPath, path, MAX_PATH);
     char ansiPath[MAX_PATH];
     char ansiExtension[MAX_PATH];
-    if (!WideCharToMultiByte(CP_THREAD_ACP, 0, shortPath, -1, ansiPath, MAX_PATH, nullptr, nullptr) ||
-        !WideCharToMultiByte(CP_THREAD_ACP, 0, PathFindExtensionW(path), -1, ansiExtension, MAX_PATH, nullptr,
-                             nullptr)) {
-        picture.width = kStatusUnsupported;
-        picture.height = 0;
-        return nullptr;
-    }
+    ToAnsiExactly(shortPath, ansiPath);
+    ToAnsiExactly(PathFindExtensionW(path), ansiExtension);
     picture.width = 0;
     picture.height = 0;
-    picture.bitmap = DecodeFile(ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
+    picture.bitmap =
+        DecodeFile(path, ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
     return picture.bitmap;
 }
 

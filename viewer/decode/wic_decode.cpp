@@ -51,13 +51,11 @@ UINT BufferBytes(UINT width, UINT height) {
 
 }  // namespace
 
-HBITMAP DecodeWicFile(const char* ansiPath) {
-    wchar_t widePath[MAX_PATH];
-    if (!MultiByteToWideChar(CP_THREAD_ACP, 0, ansiPath, -1, widePath, MAX_PATH)) return nullptr;
+HBITMAP DecodeWicFile(const wchar_t* path) {
     ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return nullptr;
     ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromFilename(widePath, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+    if (FAILED(factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
                                                   &decoder))) {
         return nullptr;
     }

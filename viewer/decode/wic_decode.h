@@ -10,8 +10,8 @@
 
 #include <cstdint>
 
-// Frame 0 of the file at `ansiPath` (thread ANSI code page), or null.
-HBITMAP DecodeWicFile(const char* ansiPath);
+// Frame 0 of the file at `path`, or null.
+HBITMAP DecodeWicFile(const wchar_t* path);
 
 // Frame 0 of a complete image file in memory, or null. The memory stays the
 // caller's and need only outlive the call.

@@ -215,6 +215,29 @@ TEST_F(DecodeTest, UnicodeNamesOpenThroughTheirShortForm) {
     EXPECT_EQ(d.picture.bitsPerPixel, 24);  // the extension is compared ignoring case
 }
 
+TEST_F(DecodeTest, NameWithoutAnAnsiSpellingOpensItselfNotItsLookAlike) {
+    const std::wstring folder = MakeScratchFolder(L"omega");
+    // A best-fit conversion spells the capital omega "O".
+    const std::wstring omega = folder + L"\\\u03A9mega.png";
+    ASSERT_TRUE(WriteWholeFile(omega, ReadWholeFile(PictureFolder() + L"opaque.png")));
+    ASSERT_TRUE(WriteWholeFile(folder + L"\\Omega.png", ReadWholeFile(PictureFolder() + L"alpha.png")));
+    Decoded d;
+    Decode(omega, settings, d);
+    ASSERT_NE(d.bitmap, nullptr);
+    EXPECT_EQ(FirstPixel(d.bitmap), 0xFF0A141Eu);  // rgb(10, 20, 30), opaque
+
+    // Even with no ANSI name at all (no short form either) the file is read by
+    // its own name.
+    Decoded direct;
+    direct.bitmap = DecodeFile(omega.c_str(), "", ".png", direct.state, settings, PluginList(), nullptr, 1,
+                               direct.picture);
+    ASSERT_NE(direct.bitmap, nullptr);
+    EXPECT_EQ(FirstPixel(direct.bitmap), 0xFF0A141Eu);
+    char ansi[MAX_PATH];
+    EXPECT_FALSE(ToAnsiExactly(omega.c_str(), ansi));
+    EXPECT_STREQ(ansi, "");
+}
+
 TEST_F(DecodeTest, GifSubIndexWrapsAndTheBufferIsKept) {
     Decoded d;
     d.state.subIndex = -1;
