@@ -4,7 +4,7 @@
 #   - every program and plug-in imports only DLLs that a clean Windows has (no
 #     MinGW runtime DLLs);
 #   - each is built for the build's machine (pei-i386 for the 32-bit program,
-#     pei-x86-64 for its twin);
+#     pei-x86-64 for its twin), and the 32-bit Oxel.exe is large-address-aware;
 #   - each plug-in exports every name of its .def file by that plain name, and
 #     nothing decorated (no "IsSupported@8").
 # Leaves a GoogleTest-style report (one case per module and check) for the test
@@ -48,6 +48,10 @@ for module in "${modules[@]}"; do
   actual=$("$objdump" -f "$module" | sed -n 's/.*file format \(\S*\).*/\1/p')
   [ "$actual" = "$format" ] && actual=""
   record "$name" Machine "${actual:+built as $actual instead of $format}"
+  if [ "$name" = Oxel.exe ] && [ "$format" = pei-i386 ]; then
+    "$objdump" -p "$module" | grep -q 'large address aware' && problem="" || problem="not large-address-aware"
+    record "$name" LargeAddressAware "$problem"
+  fi
 done
 
 for pair in "$@"; do

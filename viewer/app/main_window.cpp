@@ -180,10 +180,7 @@ void ReleaseViewerResources(ViewerState& state) {
     state.closing = 1;
     StopAnimation(state);
     FreeFileBuffer(state.decodeState);
-    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
-    state.picture.bitmap = nullptr;
-    state.displayBitmap = nullptr;
+    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     state.fileList.paths.clear();
     state.fileList.facts.clear();
     state.lastListIndex = -1;

@@ -113,10 +113,7 @@ bool HasExtension(const wchar_t* path, const wchar_t* extension) {
 }
 
 void LoadCurrentEntry(ViewerState& state) {
-    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
-    state.picture.bitmap = nullptr;
-    state.displayBitmap = nullptr;
+    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     FreeFileBuffer(state.decodeState);
     // A folder whose listing came back empty has no entry to show.
     if (state.lastListIndex < 0) return;
@@ -166,15 +163,14 @@ void SetUpTooltip(ViewerState& state, bool pathExists) {
 }  // namespace
 
 void DecodeCurrentEntry(ViewerState& state) {
-    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
-    state.picture.bitmap = nullptr;
+    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
                   state.plugins, state.window, 1, state.picture);
     RebuildDisplayBitmap(state);
 }
 
 void RebuildDisplayBitmap(ViewerState& state) {
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
+    FreeDisplayBitmap(state.displayBitmap, state.picture.bitmap);
     state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
                                             state.picture.height, state.settings);
 }

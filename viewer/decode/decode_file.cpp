@@ -207,7 +207,10 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     // A file already read whole (a still GIF or PNG) is not read again.
     HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength) : DecodeWicFile(path);
     if (!bitmap) return Unsupported(picture);
-    PremultiplyAlpha(bitmap);
-    picture.premultipliedAlpha = 1;
+    // A picture that is opaque everywhere is drawn without blending, with the
+    // halftone stretch; blending would point-sample when shrinking.
+    bool opaque = false;
+    PremultiplyAlpha(bitmap, &opaque);
+    picture.premultipliedAlpha = opaque ? 0 : 1;
     return Finish(path, extension, depth, false, picture, bitmap);
 }

@@ -108,17 +108,21 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
     return section;
 }
 
-void PremultiplyPixels(uint8_t* pixels, size_t pixelCount) {
+bool PremultiplyPixels(uint8_t* pixels, size_t pixelCount) {
+    bool opaque = true;
     for (size_t i = 0; i < pixelCount; ++i, pixels += 4) {
         const unsigned alpha = pixels[3];
         if (alpha == 255) continue;
+        opaque = false;
         pixels[0] = static_cast<uint8_t>(pixels[0] * alpha / 255);
         pixels[1] = static_cast<uint8_t>(pixels[1] * alpha / 255);
         pixels[2] = static_cast<uint8_t>(pixels[2] * alpha / 255);
     }
+    return opaque;
 }
 
-bool PremultiplyAlpha(HBITMAP bitmap) {
+bool PremultiplyAlpha(HBITMAP bitmap, bool* opaque) {
+    if (opaque) *opaque = false;
     DIBSECTION dib = {};
     int got = GetObjectW(bitmap, sizeof(dib), &dib);
     if (!got) return false;
@@ -133,7 +137,8 @@ bool PremultiplyAlpha(HBITMAP bitmap) {
     // it lies, without the copy out and back.
     if (got == sizeof(DIBSECTION) && bm.bmBits && dib.dsBmih.biCompression == BI_RGB) {
         GdiFlush();
-        PremultiplyPixels(static_cast<uint8_t*>(bm.bmBits), pixelCount);
+        const bool allOpaque = PremultiplyPixels(static_cast<uint8_t*>(bm.bmBits), pixelCount);
+        if (opaque) *opaque = allOpaque;
         return true;
     }
 
@@ -149,8 +154,9 @@ bool PremultiplyAlpha(HBITMAP bitmap) {
     HDC screen = GetDC(nullptr);
     bool done = GetDIBits(screen, bitmap, 0, bm.bmHeight, pixels, &info, DIB_RGB_COLORS) == bm.bmHeight;
     if (done) {
-        PremultiplyPixels(pixels, pixelCount);
+        const bool allOpaque = PremultiplyPixels(pixels, pixelCount);
         done = SetDIBits(screen, bitmap, 0, bm.bmHeight, pixels, &info, DIB_RGB_COLORS) == bm.bmHeight;
+        if (opaque) *opaque = done && allOpaque;
     }
     ReleaseDC(nullptr, screen);
     HeapFree(GetProcessHeap(), 0, pixels);

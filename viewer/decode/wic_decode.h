@@ -23,11 +23,13 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source);
 
 // Multiplies blue, green and red of every pixel of a 32-bit bitmap by its
 // alpha (value × alpha ÷ 255, rounded down), in place. False, with the bitmap
-// unchanged, when it is not 32-bit or its pixels cannot be had.
-bool PremultiplyAlpha(HBITMAP bitmap);
+// unchanged, when it is not 32-bit or its pixels cannot be had. `opaque`, when
+// given, tells whether every alpha was 255 (the picture needs no blending).
+bool PremultiplyAlpha(HBITMAP bitmap, bool* opaque = nullptr);
 
-// The same rule on bytes in blue, green, red, alpha order.
-void PremultiplyPixels(uint8_t* pixels, size_t pixelCount);
+// The same rule on bytes in blue, green, red, alpha order; returns whether
+// every alpha was 255.
+bool PremultiplyPixels(uint8_t* pixels, size_t pixelCount);
 
 // COM for the calling thread (single-threaded apartment), from construction to
 // destruction; the main window holds one for its whole life, since every decode

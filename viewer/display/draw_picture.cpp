@@ -235,8 +235,11 @@ void PaintClient(HWND window, HDC dc, const PaintRequest& request, const Setting
         client = layout.client;
     } else {
         GetClientRect(window, &client);
-        DrawStatus(window, dc, client, request.path, settings, request.lastListIndex, picture.width,
-                   picture.height);
+        // A decoded picture whose turned copy could not be made says so
+        // rather than leave the window empty.
+        const bool noTurnedCopy = picture.bitmap != nullptr;
+        DrawStatus(window, dc, client, request.path, settings, request.lastListIndex,
+                   noTurnedCopy ? kStatusUnsupported : picture.width, noTurnedCopy ? kStatusTooLarge : picture.height);
         GetClientRect(window, &client);
     }
     if (!settings.WindowMode) {

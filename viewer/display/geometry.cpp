@@ -7,7 +7,19 @@
 
 HBITMAP MakeRotatedBitmap(HWND window, HBITMAP decodedBitmap, int pictureWidth, int pictureHeight,
                           const Settings& settings) {
+    if (settings.rotation == 0) return decodedBitmap;
     return RotateBitmap(window, decodedBitmap, pictureWidth, pictureHeight, settings.rotation);
+}
+
+void FreeDisplayBitmap(HBITMAP& display, HBITMAP decoded) {
+    if (display && display != decoded) DeleteObject(display);
+    display = nullptr;
+}
+
+void FreePictureBitmaps(HBITMAP& decoded, HBITMAP& display) {
+    FreeDisplayBitmap(display, decoded);
+    if (decoded) DeleteObject(decoded);
+    decoded = nullptr;
 }
 
 void DragView(ViewerState& state, POINTS point) {

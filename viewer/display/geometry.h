@@ -10,10 +10,18 @@
 
 struct ViewerState;
 
-// A new bitmap holding `decodedBitmap` turned by the rotation; null for a null
-// input. The caller owns the result.
+// The bitmap that is painted: `decodedBitmap` itself when there is no turn (a
+// second full copy of a large picture could fail where the first fitted),
+// else a new bitmap holding it turned by the rotation. Null for a null input
+// or when the turned copy cannot be made. Free it with FreeDisplayBitmap.
 HBITMAP MakeRotatedBitmap(HWND window, HBITMAP decodedBitmap, int pictureWidth, int pictureHeight,
                           const Settings& settings);
+
+// Frees `display` unless it is `decoded` itself, and nulls it.
+void FreeDisplayBitmap(HBITMAP& display, HBITMAP decoded);
+
+// Frees the display bitmap and the decoded one, each once, and nulls both.
+void FreePictureBitmaps(HBITMAP& decoded, HBITMAP& display);
 
 // The picture follows the mouse while the left button is held.
 void DragView(ViewerState& state, POINTS point);

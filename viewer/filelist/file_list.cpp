@@ -10,6 +10,7 @@
 #include "viewer/app/message_box.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/filelist/explorer_sync.h"
+#include "viewer/display/geometry.h"
 #include "viewer/filelist/list_rules.h"
 #include "viewer/filelist/sort_order.h"
 
@@ -29,12 +30,7 @@ void FolderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     PathRemoveFileSpecW(folder);
 }
 
-void ReleasePicture(ViewerState& state) {
-    if (state.picture.bitmap) DeleteObject(state.picture.bitmap);
-    state.picture.bitmap = nullptr;
-    if (state.displayBitmap) DeleteObject(state.displayBitmap);
-    state.displayBitmap = nullptr;
-}
+void ReleasePicture(ViewerState& state) { FreePictureBitmaps(state.picture.bitmap, state.displayBitmap); }
 
 }  // namespace
 

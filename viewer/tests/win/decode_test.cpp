@@ -61,11 +61,14 @@ TEST_F(DecodeTest, GoldenTable) {
         const wchar_t* file;
         int width, height;
         int bitsPerPixel;
+        // Has alpha below 255 somewhere, so it is drawn premultiplied. WIC reads
+        // a 32-bit BMP without a mask as opaque.
+        int blended;
     } rows[] = {
-        {L"alpha.png", 64, 48, 32},   {L"opaque.png", 64, 48, 32},  {L"photo.jpg", 64, 48, 24},
-        {L"depth1.bmp", 64, 48, 1},   {L"depth4.bmp", 64, 48, 4},   {L"depth8.bmp", 64, 48, 8},
-        {L"depth24.bmp", 64, 48, 24}, {L"depth32.bmp", 64, 48, 32}, {L"core24.bmp", 64, 48, 24},
-        {L"v5.bmp", 64, 48, 32},      {L"still.gif", 40, 30, 32},   {L"still.tif", 40, 30, 0xFFFF},
+        {L"alpha.png", 64, 48, 32, 1},   {L"opaque.png", 64, 48, 32, 0},  {L"photo.jpg", 64, 48, 24, 0},
+        {L"depth1.bmp", 64, 48, 1, 0},   {L"depth4.bmp", 64, 48, 4, 0},   {L"depth8.bmp", 64, 48, 8, 0},
+        {L"depth24.bmp", 64, 48, 24, 0}, {L"depth32.bmp", 64, 48, 32, 0}, {L"core24.bmp", 64, 48, 24, 0},
+        {L"v5.bmp", 64, 48, 32, 0},      {L"still.gif", 40, 30, 32, 0},   {L"still.tif", 40, 30, 0xFFFF, 0},
     };
     for (const Row& row : rows) {
         Decoded d;
@@ -75,7 +78,7 @@ TEST_F(DecodeTest, GoldenTable) {
         EXPECT_EQ(d.picture.width, row.width) << row.file;
         EXPECT_EQ(d.picture.height, row.height) << row.file;
         EXPECT_EQ(d.picture.bitsPerPixel, row.bitsPerPixel) << row.file;
-        EXPECT_EQ(d.picture.premultipliedAlpha, 1) << row.file;
+        EXPECT_EQ(d.picture.premultipliedAlpha, row.blended) << row.file;
         EXPECT_EQ(d.picture.lastIndex, -1) << row.file;
         // Every built-in result is a 32-bit DIB section.
         DIBSECTION dib = {};
@@ -305,7 +308,8 @@ TEST_F(DecodeTest, OnlyExactBgraSourcesBecomeSections) {
 
 TEST(PremultiplyAlpha, IntegerRuleOnSectionsAndDeviceBitmaps) {
     uint8_t pixels[] = {50, 100, 200, 128, 10, 20, 30, 255, 255, 255, 255, 0, 255, 255, 255, 1};
-    PremultiplyPixels(pixels, 4);
+    EXPECT_FALSE(PremultiplyPixels(pixels, 4));
+    EXPECT_TRUE(PremultiplyPixels(pixels + 4, 1));
     const uint8_t expected[] = {25, 50, 100, 128, 10, 20, 30, 255, 0, 0, 0, 0, 1, 1, 1, 1};
     for (int i = 0; i < 16; ++i) EXPECT_EQ(pixels[i], expected[i]) << i;
 

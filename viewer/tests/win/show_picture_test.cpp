@@ -13,6 +13,7 @@
 #include "test_support.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_geometry.h"
+#include "viewer/resources/command_ids.h"
 #include "viewer_window.h"
 
 namespace {
@@ -157,6 +158,44 @@ TEST_F(ShowPicture, TextNamedPngShowsUnsupportedWithIconAndType) {
         DestroyWindow(window_);
         window_ = nullptr;
     }
+}
+
+TEST_F(ShowPicture, LargePictureOpensPaintsTurnsAndZooms) {
+    const std::wstring huge = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\huge.png";
+    Create(SettingsText(true), L"\"" + huge + L"\"");
+    ASSERT_NE(state_->picture.bitmap, nullptr);
+    EXPECT_EQ(state_->picture.width, 8000);
+    // At no turn the decoded picture is painted itself: no second copy.
+    EXPECT_EQ(state_->displayBitmap, state_->picture.bitmap);
+    auto shows = [&] {
+        Settle();
+        ClientPixels pixels(window_);
+        const uint32_t centre = pixels.At(pixels.width / 2, pixels.height / 2);
+        return centre != 0x000000 && centre != 0xFFFFFF;  // picture, not background or text
+    };
+    EXPECT_TRUE(shows());
+    Send(WM_COMMAND, IDM_ROTATE_R);
+    ASSERT_NE(state_->displayBitmap, nullptr);
+    EXPECT_NE(state_->displayBitmap, state_->picture.bitmap);
+    EXPECT_TRUE(shows());
+    Send(WM_COMMAND, IDM_ZOOM_UP);
+    EXPECT_TRUE(shows());
+    Send(WM_COMMAND, IDM_ROTATE_L);
+    EXPECT_EQ(state_->displayBitmap, state_->picture.bitmap);
+    EXPECT_TRUE(shows());
+}
+
+TEST_F(ShowPicture, APictureThatCannotBeTurnedSaysSoInsteadOfAnEmptyWindow) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    Create(SettingsText(true), L"\"" + sample + L"\"");
+    // As when the turned copy could not be allocated.
+    state_->displayBitmap = nullptr;
+    InvalidateRect(window_, nullptr, FALSE);
+    Settle();
+    ClientPixels pixels(window_);
+    RECT whole = {0, 0, pixels.width, pixels.height};
+    EXPECT_GT(pixels.Count(whole, 0xFFFFFF), 20);  // the status text in white
+    state_->displayBitmap = state_->picture.bitmap;
 }
 
 }  // namespace
