@@ -144,7 +144,6 @@ void DrawPicture(HDC target, HBITMAP displayBitmap, const Settings& settings, bo
     const int32_t bw = bm.bmWidth;
     const int32_t bh = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
 
-    MemoryContext source(target, displayBitmap);
     HBITMAP backBitmap = CreateCompatibleBitmap(target, cw, ch);
     if (!backBitmap) return;
     {
@@ -164,7 +163,12 @@ void DrawPicture(HDC target, HBITMAP displayBitmap, const Settings& settings, bo
         if (settings.Liner && rects.destination.width != rects.source.width) {
             drawn = DrawInterpolated(back.dc, displayBitmap, bw, bh, rects, premultipliedAlpha);
         }
-        if (!drawn) DrawPlain(back.dc, source.dc, bw, bh, rects, premultipliedAlpha);
+        // The picture is selected into a context only to be blitted: the
+        // interpolated path reads its pixels, which a selected bitmap forbids.
+        if (!drawn) {
+            MemoryContext source(target, displayBitmap);
+            DrawPlain(back.dc, source.dc, bw, bh, rects, premultipliedAlpha);
+        }
         BitBlt(target, client.left, client.top, cw, ch, back.dc, 0, 0, SRCCOPY);
 
         DeleteObject(brush);

@@ -3,6 +3,26 @@
 #include "viewer/display/resample.h"
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+// Where target pixel `i` of `targetSize` samples the source of `sourceSize`
+// pixels, in 1/256 pixel. Enlarging spreads the source's first and last
+// pixels onto the target's first and last ones: i × (source − 1) ÷ (target −
+// 1), exactly, so that no column or row at the right or bottom edge is lost to
+// a truncated step. Shrinking keeps the plain step source ÷ target.
+int64_t SourcePosition(int32_t i, int32_t sourceSize, int32_t targetSize) {
+    if (targetSize <= sourceSize) return static_cast<int64_t>(i) * (static_cast<int64_t>(sourceSize) * 256 / targetSize);
+    // Quotient and remainder apart, so that nothing overflows 64 bits.
+    const int64_t span = static_cast<int64_t>(sourceSize - 1) * 256;
+    const int64_t steps = targetSize - 1;
+    const int64_t whole = span / steps;
+    const int64_t rest = span % steps;
+    return i * whole + i * rest / steps;
+}
+
+}  // namespace
 
 bool ResamplePixels(const uint8_t* source, int32_t sourceWidth, int32_t sourceHeight, bool interpolateAlpha,
                     uint8_t* target, int32_t targetWidth, int32_t targetHeight) {
@@ -18,13 +38,15 @@ bool ResamplePixelBlock(const uint8_t* source, int32_t sourceWidth, int32_t sour
         blockHeight > targetHeight - blockY) {
         return false;
     }
-    // 64-bit steps: width × 256 overflows 32 bits past eight million pixels.
-    const int64_t stepX = static_cast<int64_t>(sourceWidth) * 256 / targetWidth;
-    const int64_t stepY = static_cast<int64_t>(sourceHeight) * 256 / targetHeight;
     const size_t sourceStride = static_cast<size_t>(sourceWidth) * 4;
     const int channels = interpolateAlpha ? 4 : 3;
+    // The block's columns are worked out once, not once per row.
+    std::vector<int64_t> columns(static_cast<size_t>(blockWidth));
+    for (int32_t bx = 0; bx < blockWidth; ++bx) {
+        columns[static_cast<size_t>(bx)] = SourcePosition(blockX + bx, sourceWidth, targetWidth);
+    }
     for (int32_t by = 0; by < blockHeight; ++by) {
-        const int64_t fixedY = static_cast<int64_t>(blockY + by) * stepY;
+        const int64_t fixedY = SourcePosition(blockY + by, sourceHeight, targetHeight);
         const uint32_t fy = static_cast<uint32_t>(fixedY & 255);
         const int64_t row0 = fixedY >> 8;  // below sourceHeight, since the row is below targetHeight
         const int64_t row1 = std::min<int64_t>(row0 + 1, sourceHeight - 1);
@@ -32,7 +54,7 @@ bool ResamplePixelBlock(const uint8_t* source, int32_t sourceWidth, int32_t sour
         const uint8_t* bottom = source + static_cast<size_t>(row1) * sourceStride;
         uint8_t* out = target + static_cast<size_t>(by) * blockWidth * 4;
         for (int32_t bx = 0; bx < blockWidth; ++bx, out += 4) {
-            const int64_t fixedX = static_cast<int64_t>(blockX + bx) * stepX;
+            const int64_t fixedX = columns[static_cast<size_t>(bx)];
             const uint32_t fx = static_cast<uint32_t>(fixedX & 255);
             const int64_t col0 = fixedX >> 8;
             const int64_t col1 = std::min<int64_t>(col0 + 1, sourceWidth - 1);

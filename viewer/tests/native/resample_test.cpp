@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -27,15 +28,47 @@ TEST(ResamplePixels, DoublingATwoByTwoPicture) {
     std::vector<uint8_t> source = Pixels({0, 200, 100, 40}, 128);
     std::vector<uint8_t> target(4 * 4 * 4, 0xEE);
     ASSERT_TRUE(ResamplePixels(source.data(), 2, 2, true, target.data(), 4, 4));
-    // Step 128: even targets hit a source pixel, odd ones sit half-way to the
-    // next one (clamped at the last row and column).
-    EXPECT_EQ(Blues(target), (std::vector<int>{0, 100, 200, 200,  //
-                                               50, 85, 120, 120,  //
-                                               100, 70, 40, 40,   //
-                                               100, 70, 40, 40}));
+    // Enlarged, the corners land on the corners: targets 0 to 3 sample the
+    // source at 0, 85, 170 and 256 (in 1/256 pixel).
+    EXPECT_EQ(Blues(target), (std::vector<int>{0, 66, 132, 200,   //
+                                               33, 70, 108, 146,  //
+                                               66, 75, 84, 93,    //
+                                               100, 80, 60, 40}));
     // Green and red follow the same weights; alpha is interpolated too.
-    EXPECT_EQ(target[(1 * 4 + 1) * 4 + 1], ((0 + 100) / 2 + (50 + 20) / 2) / 2);
+    EXPECT_EQ(target[(1 * 4 + 1) * 4 + 1], 35);
     EXPECT_EQ(target[(1 * 4 + 1) * 4 + 3], 128);
+}
+
+// Enlarged by ratios that are not whole, every source column is still seen
+// and the last target column is the last source column.
+TEST(ResamplePixels, EnlargingKeepsTheLastColumnAndRow) {
+    struct Case {
+        int32_t from, to;
+    } cases[] = {{16, 600}, {1000, 2999}, {2, 3}, {7, 8}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> source(static_cast<size_t>(c.from) * 4);
+        for (int32_t x = 0; x < c.from; ++x) source[static_cast<size_t>(x) * 4] = static_cast<uint8_t>(x * 251 % 256);
+        std::vector<uint8_t> row(static_cast<size_t>(c.to) * 4);
+        ASSERT_TRUE(ResamplePixels(source.data(), c.from, 1, true, row.data(), c.to, 1));
+        EXPECT_EQ(row[0], source[0]) << c.from << " to " << c.to;
+        EXPECT_EQ(row[static_cast<size_t>(c.to - 1) * 4], source[static_cast<size_t>(c.from - 1) * 4])
+            << c.from << " to " << c.to;
+        // Columns too: the same picture turned on its side.
+        std::vector<uint8_t> column(static_cast<size_t>(c.to) * 4);
+        ASSERT_TRUE(ResamplePixels(source.data(), 1, c.from, true, column.data(), 1, c.to));
+        EXPECT_EQ(column[static_cast<size_t>(c.to - 1) * 4], source[static_cast<size_t>(c.from - 1) * 4]);
+    }
+    // 16 to 600: each source column is the nearest sample of some target column.
+    std::vector<uint8_t> source(16 * 4, 0);
+    std::vector<uint8_t> row(600 * 4);
+    for (int32_t lit = 0; lit < 16; ++lit) {
+        std::fill(source.begin(), source.end(), 0);
+        source[static_cast<size_t>(lit) * 4] = 255;
+        ASSERT_TRUE(ResamplePixels(source.data(), 16, 1, true, row.data(), 600, 1));
+        int brightest = 0;
+        for (int x = 0; x < 600; ++x) brightest = std::max<int>(brightest, row[static_cast<size_t>(x) * 4]);
+        EXPECT_GE(brightest, 250) << lit;
+    }
 }
 
 TEST(ResamplePixels, AlphaIsOpaqueWhenTheSourceHasNone) {

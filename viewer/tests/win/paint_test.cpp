@@ -389,13 +389,15 @@ TEST_F(PaintTest, LinerInterpolatesAKnownPicture) {
     settings.Liner = 1;
     settings.zoomPercent = 400;
     auto out = Paint(picture.bitmap, 2, 2, false);
-    // The 8 × 8 result sits at (396, 296). Steps of 64/256 from the bottom
-    // row up (the rows are bottom-up in memory).
+    // The 8 × 8 result sits at (396, 296). Its corners are the picture's
+    // corners; between them, steps of 256/7 in 1/256 pixel.
     auto blue = [&](int x, int y) { return static_cast<int>(out->At(396 + x, 296 + y) & 0xFF); };
     EXPECT_EQ(blue(0, 0), 0);    // the top-left pixel itself
-    EXPECT_EQ(blue(2, 7), 70);   // half-way between 100 and 40 on the bottom row
-    EXPECT_EQ(blue(0, 4), 25);   // a quarter of the way from 100 up to 0
-    EXPECT_EQ(blue(1, 4), 58);
+    EXPECT_EQ(blue(7, 0), 200);  // the last column reaches the top-right pixel
+    EXPECT_EQ(blue(7, 7), 40);
+    EXPECT_EQ(blue(2, 7), 82);   // 73/256 of the way from 100 to 40 on the bottom row
+    EXPECT_EQ(blue(0, 4), 57);   // 146/256 of the way from 0 down to 100
+    EXPECT_EQ(blue(1, 4), 63);
     EXPECT_EQ(out->At(395, 300) & 0xFFFFFF, BackgroundPixel());
     EXPECT_EQ(out->At(404, 300) & 0xFFFFFF, BackgroundPixel());
 
@@ -403,6 +405,21 @@ TEST_F(PaintTest, LinerInterpolatesAKnownPicture) {
     settings.zoomPercent = 100;
     out = Paint(picture.bitmap, 2, 2, false);
     EXPECT_EQ(out->At(400, 299) & 0xFF, 0xC8u);  // the top-right pixel of the picture at (399, 299)
+}
+
+TEST_F(PaintTest, LinerEnlargingSixteenToSixHundredShowsTheLastColumn) {
+    Section picture(16, 16);
+    picture.Fill(0xFF000000);
+    for (int y = 0; y < 16; ++y) picture.At(15, y) = 0xFF0000FF;  // the last column in blue
+    settings.Liner = 1;
+    settings.zoomPercent = 3750;
+    auto out = Paint(picture.bitmap, 16, 16, false);
+    // 600 × 600, centred across the 800-pixel width.
+    EXPECT_EQ(out->At(99, 300) & 0xFFFFFF, BackgroundPixel());
+    EXPECT_EQ(out->At(699, 300) & 0xFF, 0xFFu);
+    EXPECT_EQ(out->At(699, 0) & 0xFF, 0xFFu);
+    EXPECT_EQ(out->At(100, 300) & 0xFF, 0u);
+    EXPECT_EQ(out->At(700, 300) & 0xFFFFFF, BackgroundPixel());
 }
 
 TEST_F(PaintTest, UnreadableFileShowsItsIconMessageAndType) {
