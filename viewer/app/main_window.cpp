@@ -103,11 +103,12 @@ void OnSize(ViewerState& state, WPARAM wParam) {
     if (client.right == state.clientWidth && client.bottom == state.clientHeight) return;
     state.clientWidth = client.right;
     state.clientHeight = client.bottom;
-    if (state.settings.ReloadByResize && state.lastListIndex >= 0 &&
-        (!state.animated || !state.settings.Anime)) {
-        DecodeCurrentEntry(state);
-        UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                        state.lastListIndex, state.animationRunning);
+    // A scroll bar that comes or goes during a paint resizes the client area
+    // too: the decode waits until this message and the paint are done, and
+    // several resizes in a row decode once.
+    if (state.settings.ReloadByResize && state.lastListIndex >= 0 && !state.reloadPending) {
+        state.reloadPending = 1;
+        PostMessageW(state.window, kMsgReloadAfterResize, 0, 0);
     }
     RecordWindowRect(state.window, state.settings);
     state.viewResetPending = 0;
@@ -115,6 +116,16 @@ void OnSize(ViewerState& state, WPARAM wParam) {
         state.toolInfo.rect = client;
         SendMessageW(state.tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
     }
+    InvalidateRect(state.window, nullptr, FALSE);
+}
+
+void ReloadAfterResize(ViewerState& state) {
+    if (!state.reloadPending) return;
+    state.reloadPending = 0;
+    if (state.closing || state.lastListIndex < 0 || (state.animated && state.settings.Anime)) return;
+    DecodeCurrentEntry(state);
+    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
+                    state.lastListIndex, state.animationRunning);
     InvalidateRect(state.window, nullptr, FALSE);
 }
 
@@ -331,6 +342,9 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
         return 0;
     case WM_APP:
         OpenPicture(*state, OpenTrigger::Dialog);
+        return 0;
+    case kMsgReloadAfterResize:
+        ReloadAfterResize(*state);
         return 0;
     case kMsgOpenHandover:
         OpenPicture(*state, OpenTrigger::Handover);

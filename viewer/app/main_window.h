@@ -66,7 +66,12 @@ struct ViewerState {
     int32_t closing;          // resources released: no decode, no paint any more
     int32_t handlerDepth;     // window-procedure calls running on this record
     int32_t destroyed;        // the window is gone; freed when handlerDepth is 0
+    int32_t reloadPending;    // a resize asked for a decode that has not run yet
 };
+
+// Posted after a resize with "ReloadByResize": the decode for the new size
+// runs once the size has settled, never inside a paint.
+constexpr UINT kMsgReloadAfterResize = WM_APP + 2;
 
 // Window timers.
 constexpr UINT_PTR kSlideShowTimer = 1;

@@ -198,4 +198,54 @@ TEST_F(ShowPicture, APictureThatCannotBeTurnedSaysSoInsteadOfAnEmptyWindow) {
     state_->displayBitmap = state_->picture.bitmap;
 }
 
+// A paint during which the window is resized, as a scroll bar that comes or
+// goes does: the bitmap being drawn must stay the same until the paint ends.
+WNDPROC g_viewerProc = nullptr;
+bool g_bitmapKeptThroughPaint = true;
+LRESULT CALLBACK ResizeDuringPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_PAINT) return CallWindowProcW(g_viewerProc, window, message, wParam, lParam);
+    // A mark in the decoded pixels shows whether they were decoded again (a
+    // new bitmap may well get the old handle).
+    ViewerState* state = GetViewerState(window);
+    auto firstPixel = [&]() -> uint32_t* {
+        DIBSECTION dib = {};
+        if (GetObjectW(state->picture.bitmap, sizeof(dib), &dib) != sizeof(dib)) return nullptr;
+        GdiFlush();
+        return static_cast<uint32_t*>(dib.dsBm.bmBits);
+    };
+    uint32_t* mark = firstPixel();
+    if (mark) *mark = 0x12345678;
+    RECT r;
+    GetWindowRect(window, &r);
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + 17, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    mark = firstPixel();
+    g_bitmapKeptThroughPaint = g_bitmapKeptThroughPaint && mark && *mark == 0x12345678;
+    return CallWindowProcW(g_viewerProc, window, message, wParam, lParam);
+}
+
+TEST_F(ShowPicture, ReloadByResizeNeverDecodesInsideAPaint) {
+    const std::wstring sample = PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg";
+    std::string settings = SettingsText(true);
+    settings.insert(settings.find('\n') + 1, "ReloadByResize=ON\r\n");
+    Create(settings, L"\"" + sample + L"\"");
+    ASSERT_EQ(state_->settings.ReloadByResize, 1);
+    HBITMAP first = state_->picture.bitmap;
+    ASSERT_NE(first, nullptr);
+    g_bitmapKeptThroughPaint = true;
+    g_viewerProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ResizeDuringPaint)));
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_viewerProc));
+    EXPECT_TRUE(g_bitmapKeptThroughPaint);
+    // Once the paint is done, the new size is decoded, and the mark is gone.
+    Settle();
+    ASSERT_NE(state_->picture.bitmap, nullptr);
+    EXPECT_EQ(state_->reloadPending, 0);
+    DIBSECTION dib = {};
+    ASSERT_EQ(GetObjectW(state_->picture.bitmap, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
+    EXPECT_NE(*static_cast<const uint32_t*>(dib.dsBm.bmBits), 0x12345678u);
+}
+
 }  // namespace
