@@ -198,7 +198,10 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         if (HBITMAP bitmap = DecodeZipArchive(ansiPath, state, settings, plugins, window, direction, picture)) {
-            return Finish(path, extension, depth, false, picture, bitmap);
+            // The member's own decode has told its size and the depth of its
+            // format; the archive's name has no rule of its own to add.
+            ShowArrowCursor();
+            return bitmap;
         }
     }
 

@@ -11,7 +11,9 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
                       HWND window, int direction, DecodedPicture& picture) {
     picture.bitmap = nullptr;
     if (!PathFileExistsW(path)) {
+        // Nothing of the entry before it stays: no member count either.
         picture.width = kStatusMissing;
+        picture.lastIndex = -1;
         return nullptr;
     }
     // Plug-ins take ANSI paths: the short form spells names that the ANSI

@@ -20,9 +20,11 @@ std::wstring BuildInformationText(const Settings& settings, const DecodedPicture
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (GetFileAttributesExW(path, GetFileExInfoStandard, &data)) {
         size = FormatFileSize((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-        FILETIME local;
+        // Local time by the rules of the file's own date: a summer date seen in
+        // winter keeps its summer offset.
+        SYSTEMTIME utc;
         SYSTEMTIME t;
-        if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) && FileTimeToSystemTime(&local, &t)) {
+        if (FileTimeToSystemTime(&data.ftLastWriteTime, &utc) && SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t)) {
             modified = FormatModifiedLine(english, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
         }
     }

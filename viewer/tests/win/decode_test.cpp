@@ -241,6 +241,15 @@ TEST_F(DecodeTest, NameWithoutAnAnsiSpellingOpensItselfNotItsLookAlike) {
     EXPECT_STREQ(ansi, "");
 }
 
+TEST_F(DecodeTest, MissingFileKeepsNothingOfTheEntryBefore) {
+    Decoded d;
+    d.picture.lastIndex = 7;  // as left by an archive of eight members
+    Decode(MakeScratchFolder(L"missing") + L"\\gone.png", settings, d);
+    EXPECT_EQ(d.bitmap, nullptr);
+    EXPECT_EQ(d.picture.width, -1);
+    EXPECT_EQ(d.picture.lastIndex, -1);
+}
+
 TEST_F(DecodeTest, GifSubIndexWrapsAndTheBufferIsKept) {
     Decoded d;
     d.state.subIndex = -1;
