@@ -95,6 +95,9 @@ bool IsFontInstalled(HDC dc, const wchar_t* fullName) {
 void CopyNamesToClipboard(HWND owner, const wchar_t* fullName, const wchar_t* version,
                           const wchar_t* copyright, const SpecimenSettings& settings) {
     if (!settings.copyFontName && !settings.copyVersion && !settings.copyCopyright) return;
+    // Without a window to own it the clipboard would be emptied and then
+    // refuse the names: the user's clipboard is left as it is instead.
+    if (!owner) return;
     std::wstring text;
     if (settings.copyFontName) text = fullName;
     if (settings.copyVersion) {

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "plugins/glypho/tests/spi_host.h"
@@ -83,6 +84,21 @@ protected:
         CloseClipboard();
         return text;
     }
+
+    // A host window that is active, as the viewer's is when it asks for a
+    // picture: it owns the clipboard while the names are put there.
+    struct ActiveHost {
+        HWND window;
+        ActiveHost()
+            : window(CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                                     nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {
+            SetForegroundWindow(window);
+            SetActiveWindow(window);
+        }
+        ~ActiveHost() { DestroyWindow(window); }
+        ActiveHost(const ActiveHost&) = delete;
+        ActiveHost& operator=(const ActiveHost&) = delete;
+    };
 
     static void PutClipboardText(const wchar_t* text) {
         ASSERT_TRUE(OpenClipboard(nullptr));
@@ -171,6 +187,8 @@ TEST_F(SpecimenTest, JapaneseFontGetsTheJapaneseSample) {
 }
 
 TEST_F(SpecimenTest, CollectionIsDrawnFromItsFirstMemberOnlyWhenSwitchedOn) {
+    ActiveHost host;
+    ASSERT_EQ(host.window, GetActiveWindow());
     SetSetting("SystemSetting", "CopyFontName", "on");
     PutClipboardText(L"before");
     Specimen(kCollection, 2);
@@ -187,6 +205,8 @@ TEST_F(SpecimenTest, CollectionIsDrawnFromItsFirstMemberOnlyWhenSwitchedOn) {
 }
 
 TEST_F(SpecimenTest, ClipboardGetsTheNamesChosenBySwitches) {
+    ActiveHost host;
+    ASSERT_EQ(host.window, GetActiveWindow());
     PutClipboardText(L"untouched");
     Specimen(kLatinFont);
     EXPECT_EQ(L"untouched", ClipboardText());
@@ -207,6 +227,18 @@ TEST_F(SpecimenTest, ClipboardGetsTheNamesChosenBySwitches) {
     PutClipboardText(L"untouched");
     Preview(kLatinFont);
     EXPECT_EQ(L"untouched", ClipboardText());
+}
+
+TEST_F(SpecimenTest, ClipboardIsLeftAloneWhenNoWindowIsActive) {
+    SetSetting("SystemSetting", "CopyFontName", "on");
+    PutClipboardText(L"the user's own");
+    // A thread of its own has no active window to own the clipboard.
+    std::thread lone([&] {
+        EXPECT_EQ(nullptr, GetActiveWindow());
+        Specimen(kLatinFont);
+    });
+    lone.join();
+    EXPECT_EQ(L"the user's own", ClipboardText());
 }
 
 TEST_F(SpecimenTest, OddWidthsPadRowsToFourBytes) {
