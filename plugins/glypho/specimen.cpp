@@ -95,18 +95,14 @@ void SystemFace(HDC windowDc, wchar_t* face) {
 }
 
 // True when the font's script probe reports the Shift-JIS character set. GDI
-// gives a font that covers code page 932 that character set only on a Japanese
-// system, so the code pages that the font declares count as well: a Japanese
-// font gets its Japanese sample whatever the system's language.
+// gives that character set to a font that covers code page 932 on a Japanese
+// system; elsewhere, and for the Chinese fonts that also cover the code page,
+// the sample is the English one.
 bool IsJapaneseFont(HDC dc, const wchar_t* familyFace) {
-    constexpr DWORD kCodePage932 = 1u << 17;
     GdiObject probe(MakeFont(familyFace, 10, DEFAULT_CHARSET, DRAFT_QUALITY));
     Selection use(dc, probe.get());
     TEXTMETRICW metrics = {};
-    if (!GetTextMetricsW(dc, &metrics)) return false;
-    if (metrics.tmCharSet == SHIFTJIS_CHARSET) return true;
-    FONTSIGNATURE signature = {};
-    return GetTextCharsetInfo(dc, &signature, 0) != DEFAULT_CHARSET && (signature.fsCsb[0] & kCodePage932) != 0;
+    return GetTextMetricsW(dc, &metrics) && metrics.tmCharSet == SHIFTJIS_CHARSET;
 }
 
 // Copies `text` into a zero-filled buffer of `units`, cut to units - 1 characters.
