@@ -6,6 +6,7 @@
 #include "plugins/glypho/font_file.h"
 
 #include <cstring>
+#include <vector>
 
 namespace glypho {
 
@@ -81,7 +82,19 @@ void DecodeUtf16Be(const uint8_t* bytes, size_t count, char16_t* out) {
 // The family-letter change. Windows strings are UTF-16BE, so their first unit is
 // rewritten; Macintosh strings hold one byte per Latin letter, so there only the
 // first byte changes (writing a UTF-16 unit there would put a zero byte into the name).
-void AlterFirstLetter(uint8_t* text, const NameRecord& r) {
+// The bytes that the letter change overwrote, so that a walk that fails
+// partway can put them back.
+struct Overwritten {
+    uint8_t* at;
+    size_t count;
+    uint8_t bytes[2];
+};
+
+void AlterFirstLetter(uint8_t* text, const NameRecord& r, std::vector<Overwritten>& undo) {
+    const size_t count = r.platform == kPlatformWindows ? (r.length >= 2 ? 2 : 0) : (r.length >= 1 ? 1 : 0);
+    Overwritten saved = {text, count, {0, 0}};
+    std::memcpy(saved.bytes, text, count);
+    undo.push_back(saved);
     if (r.platform == kPlatformWindows) {
         if (r.length < 2) return;
         bool wasV = text[0] == 0x00 && text[1] == 0x56;
@@ -98,7 +111,7 @@ void AlterFirstLetter(uint8_t* text, const NameRecord& r) {
 // reading would take lie inside the image; with `apply` true it reads into `out`
 // and changes letters. Returns false when something lies outside.
 bool WalkNames(uint8_t* image, size_t size, uint32_t tableOffset, uint16_t nameId,
-               bool alter, bool apply, char16_t* out, bool* found) {
+               bool alter, bool apply, char16_t* out, bool* found, std::vector<Overwritten>& undo) {
     const uint8_t* table = image + tableOffset;
     size_t count = ReadU16(table + 2);
     uint64_t storage = uint64_t{tableOffset} + ReadU16(table + 4);
@@ -128,7 +141,7 @@ bool WalkNames(uint8_t* image, size_t size, uint32_t tableOffset, uint16_t nameI
             size_t units = ConvertAnsiName(text, raw, macCandidate, kNameUnits);
             macCandidate[units < kNameUnits ? units : kNameUnits - 1] = 0;
         }
-        if (alter) AlterFirstLetter(text, r);
+        if (alter) AlterFirstLetter(text, r, undo);
     }
     if (apply && !final && macCandidate[0] != 0) {
         std::memcpy(out, macCandidate, sizeof(macCandidate));
@@ -162,10 +175,17 @@ TableStatus ReadFromOffsetTable(uint8_t* image, size_t size, uint64_t base, uint
         }
         char16_t read[kNameUnits] = {0};
         bool found = false;
-        if (!WalkNames(image, size, offset, nameId, alter, false, read, &found)) {
+        std::vector<Overwritten> undo;
+        if (!WalkNames(image, size, offset, nameId, alter, false, read, &found, undo)) {
             return TableStatus::kOutside;
         }
-        WalkNames(image, size, offset, nameId, alter, true, read, &found);
+        // A letter changed by the second walk can lie inside a later record
+        // (a hostile image lets strings overlap the records) and move it
+        // outside: then every change is undone and the image refused.
+        if (!WalkNames(image, size, offset, nameId, alter, true, read, &found, undo)) {
+            for (auto it = undo.rbegin(); it != undo.rend(); ++it) std::memcpy(it->at, it->bytes, it->count);
+            return TableStatus::kOutside;
+        }
         if (found) std::memcpy(name, read, sizeof(read));
         if (alter) {
             uint32_t sum = TableChecksum(image, size, offset, length);

@@ -217,6 +217,29 @@ TEST(ReadFontName, RefusesRecordsAndTablesOutsideTheImage) {
     EXPECT_EQ(2, ReadFontName(farTable.data(), farTable.size(), 4, true, false, name));
 }
 
+TEST(ReadFontName, LetterChangeThatMovesALaterRecordOutsideIsUndone) {
+    // Two family records; the storage is made to start at the records, and
+    // the first string is made to lie on the second record's length field.
+    // Changing its first letter sets that length to 0x56 (or 0x57), which runs
+    // past the end of the image: the second walk fails partway.
+    std::vector<uint8_t> font = BuildFont({WinName(kEn, 1, u"Ab"), WinName(kEn, 1, u"Cd")});
+    size_t table = GetU32(font, NameRecordOf(font) + 8);
+    PutU16(font, table + 4, 6);                         // storage: the first record
+    PutU16(font, table + 6 + 8, 2);                     // first string: two bytes ...
+    PutU16(font, table + 6 + 10, 12 + 8);               // ... on the second record's length
+    PutU16(font, table + 6 + 12 + 10, static_cast<uint32_t>(font.size() - table - 6 - 4));  // the last 4 bytes
+    const std::vector<uint8_t> before = font;
+    char16_t name[kNameUnits] = {u'k', 0};
+    // Read without the change, the records are inside the image.
+    EXPECT_EQ(0, ReadFontName(font.data(), font.size(), 1, true, false, name));
+    EXPECT_EQ(before, font);
+    name[0] = u'k';
+    name[1] = 0;
+    EXPECT_EQ(2, ReadFontName(font.data(), font.size(), 1, true, true, name));
+    EXPECT_EQ(u"k", std::u16string(name));
+    EXPECT_EQ(before, font);
+}
+
 TEST(ReadFontName, OneByteWindowsRecordIsNotAlteredPastItsEnd) {
     TestName tiny = {3, 1, kEn, 1, {0x41}};
     std::vector<uint8_t> font = BuildFont({tiny, WinName(kEn, 4, u"Next")});
