@@ -119,13 +119,13 @@ SpecimenSettings ReadSpecimenSettings() {
     std::string face = ReadAnsi(ini, kView, "DisplayInLoadedFont", "OFF", sizeof(s.nameFace));
     lstrcpynA(s.nameFace, face.c_str(), sizeof(s.nameFace));
     s.underlineInstalled = ReadSwitch(ini, kView, "UnderlineInstalledFont");
-    s.alphabetPt = ReadInt(ini, kView, "StrPt", 16);
+    s.alphabetPt = ClampPointSize(ReadInt(ini, kView, "StrPt", 16));
     ParsePointList(ReadAnsi(ini, kView, "StrPtArray", "12,18,24,36,48,60,72").c_str(), s.ladder);
-    s.fontNamePt = ReadInt(ini, kView, "FontNamePt", 32);
-    s.versionPt = ReadInt(ini, kView, "VersionPt", 12);
-    s.copyrightPt = ReadInt(ini, kView, "CopyrightPt", 12);
-    s.labelPt = ReadInt(ini, kView, "FontSizePt", 8);
-    s.margin = ReadInt(ini, kView, "Margin", 4);
+    s.fontNamePt = ClampPointSize(ReadInt(ini, kView, "FontNamePt", 32));
+    s.versionPt = ClampPointSize(ReadInt(ini, kView, "VersionPt", 12));
+    s.copyrightPt = ClampPointSize(ReadInt(ini, kView, "CopyrightPt", 12));
+    s.labelPt = ClampPointSize(ReadInt(ini, kView, "FontSizePt", 8));
+    s.margin = ClampMargin(ReadInt(ini, kView, "Margin", 4));
     return s;
 }
 
@@ -139,7 +139,7 @@ PreviewSettings ReadPreviewSettings() {
     p.height = ReadInt(ini, kPreview, "BmpHeight", 90);
     p.sampleJpn = ReadText(wini, L"PreviewSetting", L"StrJpn", kDefaultJpn, kPreviewTextUnits);
     p.sampleEng = ReadText(wini, L"PreviewSetting", L"StrEng", kDefaultEng, kPreviewTextUnits);
-    p.fontPt = ReadInt(ini, kPreview, "FontPt", 8);
+    p.fontPt = ClampPointSize(ReadInt(ini, kPreview, "FontPt", 8));
     p.background = BackgroundBrush(ParseColourWord(ReadAnsi(ini, kPreview, "BGColor", "WHITE").c_str()), WHITE_BRUSH);
     p.textColour = TextColour(ini, kPreview);
     return p;

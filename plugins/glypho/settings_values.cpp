@@ -40,6 +40,14 @@ bool IsPreviewCollectionSwitchOn(const char* text) {
     return EqualsNoCase(text, "ON");
 }
 
+int32_t ClampPointSize(int32_t points) {
+    return points > kMaxPointSize ? kMaxPointSize : (points < -kMaxPointSize ? -kMaxPointSize : points);
+}
+
+int32_t ClampMargin(int32_t margin) {
+    return margin > kMaxMargin ? kMaxMargin : (margin < -kMaxMargin ? -kMaxMargin : margin);
+}
+
 void ParsePointList(const char* text, int32_t slots[kLadderSlots]) {
     for (int i = 0; i < kLadderSlots; ++i) slots[i] = 0;
     int filled = 0;
@@ -52,7 +60,7 @@ void ParsePointList(const char* text, int32_t slots[kLadderSlots]) {
             size_t n = length < kFieldChars - 1 ? length : kFieldChars - 1;
             std::memcpy(field, p, n);
             field[n] = 0;
-            slots[filled++] = ClampToInt32(std::strtol(field, nullptr, 0));
+            slots[filled++] = ClampPointSize(ClampToInt32(std::strtol(field, nullptr, 0)));
         }
         if (!comma) break;
         p = comma + 1;

@@ -16,10 +16,20 @@ bool IsSwitchOn(const char* text);
 // The preview's collection switch is on only for "ON", without regard to case.
 bool IsPreviewCollectionSwitchOn(const char* text);
 
+// Bounds of the sizes that the layout adds up: point sizes and the margin
+// beyond these draw nothing useful, and within them no sum of a page's lines
+// can overflow 32 bits.
+constexpr int32_t kMaxPointSize = 2000;
+constexpr int32_t kMaxMargin = 10000;
+
+// A point size or a margin from the settings file, kept within ±its bound.
+int32_t ClampPointSize(int32_t points);
+int32_t ClampMargin(int32_t margin);
+
 // Splits `text` at commas (empty fields skipped) and converts each field as a C
 // long with automatic base (0x hexadecimal, leading 0 octal, else decimal; no
-// digits give 0), clamped to 32 bits. The first kLadderSlots fields fill `slots`;
-// the rest of the slots are 0.
+// digits give 0), clamped as a point size. The first kLadderSlots fields fill
+// `slots`; the rest of the slots are 0.
 void ParsePointList(const char* text, int32_t slots[kLadderSlots]);
 
 // Replaces, from the left, each backslash followed by 'n' with a line feed.

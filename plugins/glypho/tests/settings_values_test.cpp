@@ -34,7 +34,7 @@ TEST(PointList, ConvertsFieldsWithAutomaticBase) {
         {"  7, 9pt", {7, 9}},
         {"", {}},
         {"-3", {-3}},
-        {"99999999999999999999", {INT32_MAX}},
+        {"99999999999999999999,-99999999999,2000,2001", {kMaxPointSize, -kMaxPointSize, 2000, 2000}},
         {"1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22",
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}},
     };
@@ -47,6 +47,16 @@ TEST(PointList, ConvertsFieldsWithAutomaticBase) {
             EXPECT_EQ(want, slots[i]) << row.text << " slot " << i;
         }
     }
+}
+
+TEST(LayoutSizes, PointSizesAndMarginStayWithinTheirBounds) {
+    EXPECT_EQ(12, ClampPointSize(12));
+    EXPECT_EQ(0, ClampPointSize(0));
+    EXPECT_EQ(kMaxPointSize, ClampPointSize(INT32_MAX));
+    EXPECT_EQ(-kMaxPointSize, ClampPointSize(INT32_MIN));
+    EXPECT_EQ(4, ClampMargin(4));
+    EXPECT_EQ(kMaxMargin, ClampMargin(INT32_MAX));
+    EXPECT_EQ(-kMaxMargin, ClampMargin(INT32_MIN));
 }
 
 TEST(BackslashN, BecomesLineFeedFromTheLeft) {

@@ -248,6 +248,18 @@ TEST_F(SpecimenTest, ClipboardIsLeftAloneWhenNoWindowIsActive) {
     EXPECT_EQ(L"the user's own", ClipboardText());
 }
 
+TEST_F(SpecimenTest, HugeSizesInTheSettingsStillGiveAPage) {
+    for (const char* key : {"Margin", "StrPt", "FontNamePt", "VersionPt", "CopyrightPt", "FontSizePt"}) {
+        SetSetting("ViewSetting", key, "2147483647");
+    }
+    SetSetting("ViewSetting", "StrPtArray", "2147483647,-2147483648,99999999999");
+    Picture page = Specimen(kLatinFont);
+    EXPECT_EQ(640, page.width);
+    EXPECT_EQ(480, page.height);
+    SetSetting("ViewSetting", "Margin", "-2147483648");
+    EXPECT_EQ(640, Specimen(kLatinFont).width);
+}
+
 TEST_F(SpecimenTest, OddWidthsPadRowsToFourBytes) {
     SetSetting("ViewSetting", "BmpWidth", "641");
     SetSetting("ViewSetting", "BmpHeight", "100");
