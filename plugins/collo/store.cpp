@@ -62,4 +62,8 @@ int StoreCount() {
     return count;
 }
 
+const char* StoreKeptPath(int slot) {
+    return slot >= 0 && slot < kStoreSlots ? g_slots[slot].path : "";
+}
+
 }  // namespace collo

@@ -16,5 +16,7 @@ void StoreEmpty();
 // Takes ownership of `list`; the slot's previous list is freed.
 void StoreKeep(HLOCAL list, const char* path);
 int StoreCount();
+// The collection path kept with the list in `slot`, or "" for an empty slot.
+const char* StoreKeptPath(int slot);
 
 }  // namespace collo

@@ -48,31 +48,19 @@ TEST_F(Damaged, RealCollectionTruncated) {
     }
 }
 
-TEST_F(Damaged, HostileOffsetsAndCounts) {
+// The parser's own tests hold the full table of hostile offsets and counts;
+// through the exports two rows show that its refusal reaches the host.
+TEST_F(Damaged, HostileOffsetsAreRefusedThroughTheExports) {
     const Bytes valid = BuildCollection({LoadFont(DejaVu("DejaVuSansMono.ttf")), LoadFont(DejaVu("DejaVuSerif.ttf"))});
     ASSERT_GT(valid.size(), 100000u);
     const size_t directory = Be32(valid, 12);
-    struct Row {
-        const char* what;
-        size_t at;
-        uint32_t value;
-        bool wide;
-    } rows[] = {
-        {"font offset past the end", 12, uint32_t(valid.size() + 4), true},
-        {"font offset 0xffffffff", 12, 0xffffffff, true},
-        {"font offset cutting the offset table", 12, uint32_t(valid.size() - 6), true},
-        {"huge font count", 8, 0xffffffff, true},
-        {"huge table count", directory + 4, 0xffff, false},
-        {"table offset past the end", directory + 12 + 8, uint32_t(valid.size() + 1), true},
-        {"table length past the end", directory + 12 + 12, uint32_t(valid.size()), true},
-        {"table offset and length wrapping 32 bits", directory + 12 + 8, 0xfffffffc, true},
-    };
-    for (const Row& row : rows) {
-        Bytes ttc = valid;
-        if (row.wide) PutBe32(ttc, row.at, row.value); else PutBe16(ttc, row.at, uint16_t(row.value));
-        if (std::string(row.what).find("wrapping") != std::string::npos) PutBe32(ttc, row.at + 4, 8);
-        ExpectRefusedEverywhere(WriteCollection("hostile.ttc", ttc), row.what);
-    }
+    Bytes farFont = valid;
+    PutBe32(farFont, 12, 0xffffffff);
+    ExpectRefusedEverywhere(WriteCollection("far-font.ttc", farFont), "font offset 0xffffffff");
+    Bytes wrapping = valid;
+    PutBe32(wrapping, directory + 12 + 8, 0xfffffffc);
+    PutBe32(wrapping, directory + 12 + 12, 8);
+    ExpectRefusedEverywhere(WriteCollection("wrapping.ttc", wrapping), "table offset and length wrapping 32 bits");
 }
 
 TEST_F(Damaged, DamageBeyondTheTenthFontIsNotLookedAt) {

@@ -2,6 +2,8 @@
 // list freed when a seventeenth comes, everything freed when emptied.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "plugins/collo/store.h"
 
 namespace {
@@ -20,11 +22,14 @@ TEST(KeptLists, SixteenSlotsReusedInTurnAndEmptied) {
     collo::StoreDestroy();
 }
 
-TEST(KeptLists, AnOverlongPathIsCut) {
+TEST(KeptLists, AnOverlongPathIsCutToItsSlot) {
     collo::StoreInit();
     const std::string path(1000, 'p');
     collo::StoreKeep(Block(), path.c_str());
     EXPECT_EQ(collo::StoreCount(), 1);
+    EXPECT_EQ(std::string(collo::StoreKeptPath(0)), std::string(MAX_PATH - 1, 'p'));
+    collo::StoreKeep(Block(), "C:\\fonts.ttc");
+    EXPECT_STREQ(collo::StoreKeptPath(1), "C:\\fonts.ttc");
     collo::StoreDestroy();
 }
 
