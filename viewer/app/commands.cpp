@@ -1,21 +1,26 @@
 // Command dispatch; see commands.h.
 #include "viewer/app/commands.h"
 
+#include <shlwapi.h>
+
 #include <string>
 
 #include "viewer/app/main_window.h"
+#include "viewer/app/navigation.h"
 #include "viewer/app/open_picture.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
+#include "viewer/core/command_ids.h"
+#include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
 #include "viewer/display/view_geometry.h"
 #include "viewer/display/view_scroll.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/filelist/sort_order.h"
+#include "viewer/fileops/file_operations.h"
 #include "viewer/fileops/information.h"
 #include "viewer/input/menus.h"
-#include "viewer/resources/command_ids.h"
 
 namespace {
 
@@ -57,15 +62,88 @@ void Resort(ViewerState& state) {
     state.settings.slideShowOn = 0;
 }
 
+// The folder that move, copy and save offer: the current file's, unless
+// "MemorizeFolder" keeps the one last used (until another file is opened by
+// drop, dialog or hand-over).
+void PrepareDestinationFolder(ViewerState& state) {
+    if (state.destinationFolder[0] && state.settings.MemorizeFolder) return;
+    wchar_t folder[MAX_PATH];
+    lstrcpynW(folder, state.fileList.paths[state.currentIndex].c_str(), MAX_PATH);
+    PathRemoveFileSpecW(folder);
+    lstrcpynW(state.destinationFolder, folder, sizeof state.destinationFolder / sizeof state.destinationFolder[0]);
+}
+
+// After delete and move, whatever they did: the entry at `currentIndex` is
+// loaded afresh, or none is shown when the list is empty.
+void ReloadAfterRemoval(ViewerState& state) {
+    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
+    if (state.lastListIndex == -1) {
+        state.picture.width = 1;
+        state.picture.height = 1;
+    } else {
+        FreeFileBuffer(state.decodeState);
+        DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
+                      state.plugins, state.window, 1, state.picture);
+    }
+    state.viewResetPending = 1;
+}
+
 void ToggleViewFlag(ViewerState& state, int32_t& flag) {
     flag = !flag;
     state.viewResetPending = 1;
     UpdateMenus(state);
 }
 
-void RunAction(ViewerState& state, WORD command) {
-    if (ScrollByCommand(state.window, command, state.settings, state.vScroll, state.hScroll)) return;
+// Runs one command's action; true when it asks for a new display bitmap.
+bool RunAction(ViewerState& state, WORD command, LPARAM lParam) {
+    if (ScrollByCommand(state.window, command, state.settings, state.vScroll, state.hScroll)) return false;
+    const bool hasList = state.lastListIndex != -1;
+    const bool hasPicture = state.picture.bitmap != nullptr;
     switch (command) {
+    case IDM_NEXT:
+    case IDM_PREV:
+        return StepFile(state, command == IDM_NEXT ? 1 : -1);
+    case IDM_ARC_NEXT:
+    case IDM_ARC_PREV:
+        return StepSubImage(state, command == IDM_ARC_NEXT ? 1 : -1, lParam);
+    case IDM_GIF_ANIME:
+        ToggleAnimation(state);
+        UpdateMenus(state);
+        break;
+    case IDM_COPY_IMAGE:
+        if (hasPicture) CopyPictureToClipboard(state);
+        break;
+    case IDM_PRINT:
+        if (!hasPicture) break;
+        state.settings.slideShowOn = 0;
+        PrintPicture(state);
+        break;
+    case IDM_DELETE:
+    case IDM_MOVE:
+        if (!hasList) break;
+        state.settings.slideShowOn = 0;
+        if (command == IDM_DELETE) {
+            DeleteCurrentFile(state);
+        } else {
+            PrepareDestinationFolder(state);
+            MoveCurrentFile(state);
+        }
+        if (state.closing) break;
+        ReloadAfterRemoval(state);
+        return true;
+    case IDM_COPY:
+        if (!hasList) break;
+        state.settings.slideShowOn = 0;
+        PrepareDestinationFolder(state);
+        CopyCurrentFile(state);
+        break;
+    case IDM_SAVE_IMAGE:
+        if (!hasPicture || !hasList) break;
+        state.settings.slideShowOn = 0;
+        PrepareDestinationFolder(state);
+        SavePictureAsBitmap(state);
+        UpdateMenus(state);
+        break;
     case IDM_FIT_OUT:
         ToggleViewFlag(state, state.settings.FitOut);
         break;
@@ -95,8 +173,7 @@ void RunAction(ViewerState& state, WORD command) {
             command == IDM_ROTATE_R ? RotateRight(state.settings.rotation) : RotateLeft(state.settings.rotation);
         state.viewResetPending = 1;
         UpdateMenus(state);
-        RebuildDisplayBitmap(state);
-        break;
+        return true;
     case IDM_EXIT:
         StopAnimation(state);
         SendMessageW(state.window, WM_CLOSE, 0, 0);
@@ -129,6 +206,7 @@ void RunAction(ViewerState& state, WORD command) {
     default:
         break;
     }
+    return false;
 }
 
 void RefreshTooltip(ViewerState& state) {
@@ -155,7 +233,6 @@ void EndSlideShowDisplay(ViewerState& state) {
 }
 
 void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
-    (void)lParam;
     if (state.dragging) return;
     const WORD command = LOWORD(wParam);
     if (command == IDM_SLIDE_SHOW) {
@@ -172,13 +249,15 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
     state.viewResetPending = 0;
     GetScrollInfo(state.window, SB_VERT, &state.vScroll);
     GetScrollInfo(state.window, SB_HORZ, &state.hScroll);
-    RunAction(state, command);
-    // EXIT has destroyed the window and its state.
-    if (command == IDM_EXIT) return;
+    const bool newDisplayBitmap = RunAction(state, command, lParam);
+    // EXIT, or a dialog of the action in which the window was closed, has
+    // released what the window owned.
+    if (state.closing) return;
     SetScrollInfo(state.window, SB_VERT, &state.vScroll, FALSE);
     SetScrollInfo(state.window, SB_HORZ, &state.hScroll, FALSE);
 
     if (!state.settings.slideShowOn) EndSlideShowDisplay(state);
+    if (newDisplayBitmap) RebuildDisplayBitmap(state);
     if (state.tooltip && state.settings.ShowToolTip != 0 && wParam != IDM_ARC_NEXT) RefreshTooltip(state);
     InvalidateRect(state.window, nullptr, FALSE);
     UpdateWindow(state.window);

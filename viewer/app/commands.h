@@ -1,8 +1,7 @@
 // Command dispatch: every WM_COMMAND of the main window, from the menus, the
 // accelerators, the mouse and the timers, with the handling common to all of
-// them. Of the actions, those of the window modes, the view (fits, zoom,
-// rotation, smoothing, scrolling), the sort orders, the slideshow switch, OPEN
-// and EXIT exist; the others do nothing yet beyond the common handling.
+// them. Every action runs; those of the animation and of the file operations
+// call placeholders that do nothing yet.
 #pragma once
 
 #include <windows.h>

@@ -15,17 +15,18 @@
 #include "viewer/app/commands.h"
 #include "viewer/app/mouse.h"
 #include "viewer/app/open_picture.h"
-#include "viewer/app/settings.h"
 #include "viewer/app/startup.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
+#include "viewer/core/command_ids.h"
+#include "viewer/core/message_box.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
 #include "viewer/display/paint.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/input/menus.h"
-#include "viewer/resources/command_ids.h"
 
 const wchar_t kMainWindowClass[] = L"Oxel";
 
@@ -89,7 +90,14 @@ void OnActivate(ViewerState& state, WPARAM wParam) {
     // it does not step.
     if (how == WA_ACTIVE) state.clickArmed = 1;
     if (state.keySendingOn && state.lastListIndex != -1) {
-        RefreshOnActivate(state);
+        if (RefreshOnActivate(state) == FolderRefresh::kKeySendingStopped) {
+            ShowMessageBox(state.window,
+                           state.settings.English ? L"File structure was changed, so stop key sending."
+                                                  : L"ファイル構成に変更があっため、キー送信を中止します。",
+                           L"Oxel", MB_ICONEXCLAMATION);
+            if (state.closing) return;
+            if (!state.settings.AssociatedIcon) SetStateIcons(state.window, 0);
+        }
         if (state.settings.SuperOxel) srand(static_cast<unsigned>(time(nullptr)));
     }
 }

@@ -13,17 +13,19 @@
 
 #include "viewer/app/command_line.h"
 #include "viewer/app/main_window.h"
-#include "viewer/app/settings.h"
+#include "viewer/app/navigation.h"
 #include "viewer/app/startup.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
+#include "viewer/core/command_ids.h"
+#include "viewer/core/message_box.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/fileops/information.h"
 #include "viewer/input/menus.h"
-#include "viewer/resources/command_ids.h"
 
 namespace {
 
@@ -106,24 +108,6 @@ void FinishCreation(ViewerState& state) {
     if (createdWith && createdWith != state.menuBar && createdWith != GetMenu(state.window)) DestroyMenu(createdWith);
     InitScrollRecord(state.vScroll);
     InitScrollRecord(state.hScroll);
-}
-
-bool HasExtension(const wchar_t* path, const wchar_t* extension) {
-    return lstrcmpiW(PathFindExtensionW(path), extension) == 0;
-}
-
-void LoadCurrentEntry(ViewerState& state) {
-    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
-    FreeFileBuffer(state.decodeState);
-    // A folder whose listing came back empty has no entry to show.
-    if (state.lastListIndex < 0) return;
-    const wchar_t* path = state.fileList.paths[state.currentIndex].c_str();
-    DecodeCurrentEntry(state);
-    state.animated = 0;
-    if (state.settings.Anime &&
-        (HasExtension(path, L".gif") || HasExtension(path, L".png") || HasExtension(path, L".webp"))) {
-        PrepareAnimation(state, path);
-    }
 }
 
 void CreateTooltip(ViewerState& state) {
@@ -220,10 +204,18 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
     if (trigger == OpenTrigger::Drop) path = DroppedPath(drop);
 
     const bool exists = OpenPath(state, path.c_str());
+    if (!exists && !path.empty()) {
+        std::wstring text =
+            std::wstring(state.settings.English ? L"FILE NOT FOUND" : L"ファイルが見つかりません。") + L"\n" + path;
+        ShowMessageBox(state.window, text.c_str(), L"Oxel", MB_OK);
+    }
     if (state.closing) return;
 
     if (creation) FinishCreation(state);
-    if (exists) LoadCurrentEntry(state);
+    if (exists) {
+        LoadEntry(state, state.currentIndex);
+        RebuildDisplayBitmap(state);
+    }
 
     UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
                     state.lastListIndex, state.animationRunning);

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "viewer/app/main_window.h"
-#include "viewer/app/message_box.h"
-#include "viewer/app/settings.h"
+#include "viewer/core/message_box.h"
+#include "viewer/core/settings.h"
 #include "viewer/input/accelerators.h"
 
 const wchar_t kInstanceProperty[] = L"Oxel_Prop";

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 
 // The six frame bits that the window modes own; every other style bit is kept.
 constexpr DWORD kFrameStyleBits = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/plugin_host.h"
 
 // Decodes sub-image `state.subIndex` of the file at `path` into `picture`;

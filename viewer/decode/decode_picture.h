@@ -6,8 +6,8 @@
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/plugin_host.h"
 
 // Decodes `path` (sub-image `state.subIndex`) into `picture`; returns its

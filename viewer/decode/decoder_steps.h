@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/plugin_host.h"
 
 // Asks the loaded plug-ins; on success `depth` is the plug-in's bit depth.

@@ -5,13 +5,7 @@
 
 #include <windows.h>
 
-#include <vector>
-
-struct PluginEntry {
-    HMODULE module;
-};
-
-typedef std::vector<PluginEntry> PluginList;
+#include "viewer/core/viewer_state.h"
 
 // Fills `plugins` from the plug-in folder (the program's folder by default).
 void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginList& plugins);

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "viewer/app/main_window.h"
+#include "viewer/core/viewer_state.h"
 
 void PrepareAnimation(ViewerState& state, const wchar_t*) { state.animated = 0; }
 
@@ -14,3 +14,13 @@ void StopAnimation(ViewerState& state) {
     if (state.animationTimer) timeKillEvent(state.animationTimer);
     state.animationTimer = 0;
 }
+
+void ToggleAnimation(ViewerState& state) {
+    if (state.lastListIndex == -1 || !state.settings.Anime || !state.animated) return;
+}
+
+void ShowNextFrame(ViewerState&, bool) {}
+
+void ComposeFrame(ViewerState&, int32_t) {}
+
+void ReleaseAnimationCanvas(ViewerState&) {}

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 #include "viewer/display/view_geometry.h"
 
 // The background of the current mode, with the system colours for "DEFAULT".

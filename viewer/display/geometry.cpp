@@ -1,7 +1,7 @@
 // View requests of the main window; see geometry.h.
 #include "viewer/display/geometry.h"
 
-#include "viewer/app/main_window.h"
+#include "viewer/core/viewer_state.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 
 struct ViewerState;
 

@@ -3,7 +3,7 @@
 
 #include <shlwapi.h>
 
-#include "viewer/app/main_window.h"
+#include "viewer/core/viewer_state.h"
 #include "viewer/display/draw_picture.h"
 #include "viewer/display/status_text.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 
 struct ViewerState;
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "viewer/resources/command_ids.h"
+#include "viewer/core/command_ids.h"
 
 namespace {
 

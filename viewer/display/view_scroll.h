@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 #include "viewer/display/view_geometry.h"
 
 ViewOptions ViewOptionsOf(const Settings& settings);

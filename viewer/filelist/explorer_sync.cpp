@@ -1,7 +1,7 @@
 // Capture of the file manager at an open; see explorer_sync.h.
 #include "viewer/filelist/explorer_sync.h"
 
-#include "viewer/app/main_window.h"
+#include "viewer/core/viewer_state.h"
 
 void CaptureFileManager(ViewerState& state, OpenTrigger trigger) {
     if (trigger == OpenTrigger::Dialog) {
@@ -36,3 +36,5 @@ void CaptureFileManager(ViewerState& state, OpenTrigger trigger) {
 }
 
 void AdoptExplorerSortOrder(ViewerState&) {}
+
+void SendKeyToFileManager(ViewerState&, int) {}

@@ -19,3 +19,7 @@ void CaptureFileManager(ViewerState& state, OpenTrigger trigger);
 // Takes over the sort order of the file manager's view before the folder is
 // read ("Explorer" on). Not built yet: the configured order stays.
 void AdoptExplorerSortOrder(ViewerState& state);
+
+// Mirrors a step through the list to the file manager by a key press: NEXT
+// (+1) or PREV (-1). Not built yet: no key is sent.
+void SendKeyToFileManager(ViewerState& state, int direction);

@@ -6,11 +6,9 @@
 
 #include <cwchar>
 
-#include "viewer/app/main_window.h"
-#include "viewer/app/message_box.h"
-#include "viewer/app/window_icons.h"
-#include "viewer/filelist/explorer_sync.h"
+#include "viewer/core/viewer_state.h"
 #include "viewer/display/geometry.h"
+#include "viewer/filelist/explorer_sync.h"
 #include "viewer/filelist/list_rules.h"
 #include "viewer/filelist/sort_order.h"
 
@@ -90,23 +88,21 @@ bool OpenPath(ViewerState& state, const wchar_t* given) {
     state.lastListIndex = -1;
     state.currentIndex = 0;
     state.fileList.paths.clear();
+    state.fileList.facts.clear();
     ReleasePicture(state);
-    if (given[0]) {
-        std::wstring text = std::wstring(state.settings.English ? L"FILE NOT FOUND" : L"ファイルが見つかりません。") +
-                            L"\n" + given;
-        ShowMessageBox(state.window, text.c_str(), L"Oxel", MB_OK);
-    }
     return false;
 }
 
-void RefreshOnActivate(ViewerState& state) {
-    if (!state.keySendingOn || state.lastListIndex == -1 || state.fileList.paths.empty()) return;
+FolderRefresh RefreshOnActivate(ViewerState& state) {
+    if (!state.keySendingOn || state.lastListIndex == -1 || state.fileList.paths.empty()) {
+        return FolderRefresh::kUnchanged;
+    }
     wchar_t folder[MAX_PATH];
     FolderOf(state.fileList.paths[0].c_str(), folder);
     FileList fresh;
     EnumerateFolder(folder, state.settings, fresh);
     SortFileList(fresh, state.settings);
-    if (SameListing(fresh.paths, state.fileList.paths)) return;
+    if (SameListing(fresh.paths, state.fileList.paths)) return FolderRefresh::kUnchanged;
 
     if (state.settings.RereadFileList) {
         std::wstring shown = state.fileList.paths[state.currentIndex];
@@ -124,15 +120,9 @@ void RefreshOnActivate(ViewerState& state) {
         }
         InvalidateRect(state.window, nullptr, FALSE);
         UpdateWindow(state.window);
-        return;
+        return FolderRefresh::kReread;
     }
 
     state.keySendingOn = 0;
-    if (state.lastListIndex != -1) {
-        ShowMessageBox(state.window,
-                       state.settings.English ? L"File structure was changed, so stop key sending."
-                                              : L"ファイル構成に変更があっため、キー送信を中止します。",
-                       L"Oxel", MB_ICONEXCLAMATION);
-    }
-    if (!state.settings.AssociatedIcon) SetStateIcons(state.window, 0);
+    return FolderRefresh::kKeySendingStopped;
 }

@@ -10,24 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "viewer/app/settings.h"
-
-struct ViewerState;
-
-// What the folder listing tells of a file besides its name: the size and time
-// keys of the sort, so that sorting opens no file.
-struct FileFacts {
-    uint32_t size;      // the low 32 bits, as GetFileSize gives them
-    uint64_t created;   // FILETIME values
-    uint64_t written;
-};
-
-struct FileList {
-    std::vector<std::wstring> paths;
-    // One entry per path, in the same order, when the list came from
-    // EnumerateFolder; the sort reads the files' attributes by name otherwise.
-    std::vector<FileFacts> facts;
-};
+#include "viewer/core/settings.h"
+#include "viewer/core/viewer_state.h"
 
 // A FILETIME as one number.
 uint64_t FileTimeValue(const FILETIME& t);
@@ -41,13 +25,20 @@ void EnumerateFolder(const wchar_t* folder, const Settings& settings, FileList& 
 // of one entry or none.
 int32_t FindInList(const FileList& list, const wchar_t* path);
 
-// Makes the path's folder the current one and builds the list around the path;
-// a path that does not exist clears the list and, unless it is empty, is
-// reported with the not-found message. A path too long for the 260-character
-// buffers is refused the same way (its full text in the message) rather than
-// cut into another path. Returns whether the path exists.
+// Makes the path's folder the current one and builds the list around the path
+// (a relative path is taken from the current folder). A path that does not
+// exist clears the list and the picture; so does a path too long for the
+// 260-character buffers, rather than be cut into another path. Returns whether
+// the path exists; the caller tells the user of one that does not.
 bool OpenPath(ViewerState& state, const wchar_t* path);
+
+// What the folder check on activation found.
+enum class FolderRefresh {
+    kUnchanged,           // not linked, or the listing is the same
+    kReread,              // changed, and read again ("RereadFileList")
+    kKeySendingStopped,   // changed: key sending is off now; the caller tells the user
+};
 
 // On activation while linked to the file manager: lists the folder afresh and,
 // when it changed, re-reads it ("RereadFileList") or stops the key sending.
-void RefreshOnActivate(ViewerState& state);
+FolderRefresh RefreshOnActivate(ViewerState& state);

@@ -3,7 +3,7 @@
 // comparison.
 #pragma once
 
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 #include "viewer/filelist/file_list.h"
 
 // Reorders the list in place: a name pass, then for methods 2 to 6 a stable key

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 
 // `picture` is null when no picture is shown. When the file's size or time
 // cannot be read (another program holds it open exclusively, or it is gone),

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 
 constexpr size_t kInformationChars = 1024;
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "viewer/input/key_names.h"
+#include "viewer/core/key_names.h"
 
 // Every combination of every binding row, in table order, at most 256.
 std::vector<AccelEntry> ReadKeyBindings(const wchar_t* iniPath);

@@ -1,11 +1,11 @@
-// Menu labels and check marks. The labels with their key texts and the state
-// captions are not built yet; the menus keep their resource captions.
+// Menu labels and check marks: the labels with their key texts, set once at
+// creation, and the captions and checks that follow the view state.
 #pragma once
 
 #include <windows.h>
 
-#include "viewer/app/settings.h"
-#include "viewer/decode/decoded_picture.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
 
 // Sets the labels of both menus from the settings file; once, at creation.
 void BuildMenuLabels(const wchar_t* iniPath, HMENU menuBar, HMENU contextMenu, const Settings& settings);

@@ -1,6 +1,6 @@
 // Key names, file-manager key texts and the accelerator entries made from
 // "KeySetting" values.
-#include "viewer/input/key_names.h"
+#include "viewer/core/key_names.h"
 
 #include <gtest/gtest.h>
 

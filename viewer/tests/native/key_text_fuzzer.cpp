@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "viewer/app/setting_values.h"
-#include "viewer/input/key_names.h"
+#include "viewer/core/key_names.h"
+#include "viewer/core/setting_values.h"
 
 namespace {
 bool OddBytesLead(unsigned char c) { return (c & 0x81) == 0x81; }

@@ -1,5 +1,5 @@
 // Boolean, colour and extension-list rules of the settings file.
-#include "viewer/app/setting_values.h"
+#include "viewer/core/setting_values.h"
 
 #include <gtest/gtest.h>
 

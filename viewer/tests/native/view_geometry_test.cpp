@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "viewer/resources/command_ids.h"
+#include "viewer/core/command_ids.h"
 
 namespace {
 

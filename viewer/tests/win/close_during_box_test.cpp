@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "test_support.h"
-#include "viewer/app/message_box.h"
 #include "viewer/app/startup.h"
+#include "viewer/core/message_box.h"
 #include "viewer_window.h"
 
 namespace {

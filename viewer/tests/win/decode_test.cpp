@@ -9,7 +9,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/wic_decode.h"

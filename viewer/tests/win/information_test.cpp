@@ -7,7 +7,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 #include "viewer/fileops/file_information.h"
 
 namespace {

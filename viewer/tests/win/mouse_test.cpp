@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "viewer/resources/command_ids.h"
+#include "viewer/core/command_ids.h"
 #include "viewer_window.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "test_support.h"
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/wic_decode.h"

@@ -9,14 +9,14 @@
 #include <string>
 
 #include "test_support.h"
-#include "viewer/app/settings.h"
+#include "viewer/core/command_ids.h"
+#include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/wic_decode.h"
 #include "viewer/display/draw_picture.h"
 #include "viewer/display/geometry.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
-#include "viewer/resources/command_ids.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The settings record read from and written to a real settings file through the
 // system's profile functions.
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "test_support.h"
+#include "viewer/core/command_ids.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_geometry.h"
-#include "viewer/resources/command_ids.h"
 #include "viewer_window.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
+#include "viewer/core/command_ids.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/filelist/sort_order.h"
-#include "viewer/resources/command_ids.h"
 #include "viewer_window.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "viewer_window.h"
 
 #include "test_support.h"
-#include "viewer/app/message_box.h"
+#include "viewer/core/message_box.h"
 
 namespace {
 

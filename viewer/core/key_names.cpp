@@ -1,11 +1,11 @@
 // The key-name vocabulary and the key-text rules. Names are compared as whole
 // strings ignoring ASCII case; blanks are part of a name, so "CTRL " is no name.
-#include "viewer/input/key_names.h"
+#include "viewer/core/key_names.h"
 
 #include <cwchar>
 #include <string>
 
-#include "viewer/input/ascii_case.h"
+#include "viewer/core/ascii_case.h"
 
 namespace {
 

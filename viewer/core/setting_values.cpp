@@ -1,10 +1,10 @@
 // Settings value rules. Comparisons ignore ASCII case only, like the profile
 // functions' own key matching; words in other scripts never match.
-#include "viewer/app/setting_values.h"
+#include "viewer/core/setting_values.h"
 
 #include <cwchar>
 
-#include "viewer/input/ascii_case.h"
+#include "viewer/core/ascii_case.h"
 
 bool IsOnText(const wchar_t* text) {
     if (!text) return false;

@@ -1,5 +1,5 @@
 // Message boxes through a replaceable hook; see message_box.h.
-#include "viewer/app/message_box.h"
+#include "viewer/core/message_box.h"
 
 namespace {
 MessageBoxHook g_hook = nullptr;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "viewer/input/key_names.h"
+#include "viewer/core/key_names.h"
 
 struct Settings {
     int32_t SuperOxel;

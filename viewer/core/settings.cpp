@@ -1,11 +1,11 @@
 // Reading and writing the settings file through the system's profile functions,
 // so that its syntax, comments and case-insensitive matching are theirs.
-#include "viewer/app/settings.h"
+#include "viewer/core/settings.h"
 
 #include <cstdlib>
 #include <cwchar>
 
-#include "viewer/app/setting_values.h"
+#include "viewer/core/setting_values.h"
 
 namespace {
 
