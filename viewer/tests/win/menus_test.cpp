@@ -72,4 +72,61 @@ TEST_F(Menus, InformationItemGoesWhenBothOfItsPartsAreOff) {
     EXPECT_EQ(GetMenuItemCount(state_->menuBar), 5);
 }
 
+// The screen while a menu is open, saved as a 24-bit bitmap file for a person
+// to look at; then the menu is closed.
+std::wstring g_shotPath;
+bool g_shotSaved = false;
+
+void CALLBACK SaveScreenAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const int width = 640, height = 400;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as a bitmap file holds it
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP shot = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, shot);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const DWORD pixelBytes = static_cast<DWORD>(width * 3 * height);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + pixelBytes;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(BITMAPINFOHEADER));
+    bytes.append(static_cast<const char*>(bits), pixelBytes);
+    g_shotSaved = WriteWholeFile(g_shotPath, bytes);
+    SelectObject(memory, old);
+    DeleteObject(shot);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    EndMenu();
+}
+
+TEST_F(Menus, OpenMenusOfBothLanguagesAreSavedForReview) {
+    const std::wstring folder = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (bool english : {true, false}) {
+        Create(std::string("[SystemSetting]\r\nEnglish=") + (english ? "ON" : "OFF") +
+                   "\r\n[ViewSetting]\r\nWindowLeft=0\r\nWindowTop=0\r\nWindowWidth=600\r\nWindowHeight=380\r\n"
+                   "[KeySetting]\r\nOpen=CTRL+O\r\nNext=RIGHT,SPACE\r\nPrev=LEFT\r\nExit=ESC\r\n",
+               L"");
+        g_shotPath = folder + (english ? L"\\menu-english.bmp" : L"\\menu-japanese.bmp");
+        g_shotSaved = false;
+        UINT_PTR timer = SetTimer(nullptr, 0, 400, SaveScreenAndCloseMenu);
+        RECT r;
+        GetWindowRect(window_, &r);
+        TrackPopupMenu(GetSubMenu(state_->menuBar, 0), TPM_LEFTALIGN | TPM_TOPALIGN, r.left + 10, r.top + 50, 0,
+                       window_, nullptr);
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(g_shotSaved) << (english ? "English" : "Japanese");
+    }
+}
+
 }  // namespace

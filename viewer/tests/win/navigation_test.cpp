@@ -191,6 +191,22 @@ TEST_F(Navigation, ZoomFromResetIsOneStepAndFourLeftTurnsGiveThePictureBack) {
     EXPECT_EQ(pixels(), first);
 }
 
+TEST_F(Navigation, SuperOxelZoomsAtEverySubImageStep) {
+    std::wstring folder = FolderOfPictures(L"super", {L"a.jpg", L"b.jpg"});
+    Create("[SystemSetting]\r\nSuperOxel=ON\r\n", L"\"" + Join(folder, L"a.jpg") + L"\"");
+    for (int i = 0; i < 8; ++i) {
+        commands_.clear();
+        Send(WM_COMMAND, IDM_ARC_NEXT);
+        ASSERT_GE(commands_.size(), 2u);
+        EXPECT_EQ(commands_[0], IDM_ARC_NEXT);
+        EXPECT_TRUE(commands_[1] == IDM_ZOOM_UP || commands_[1] == IDM_ZOOM_DOWN) << commands_[1];
+        for (size_t k = 2; k < commands_.size(); ++k) {
+            EXPECT_TRUE(commands_[k] == IDM_ROTATE_L || commands_[k] == IDM_ROTATE_R) << commands_[k];
+        }
+    }
+    EXPECT_NE(state_->picture.bitmap, nullptr);
+}
+
 TEST_F(Navigation, MoveOffersTheFolderKeptByMemorizeFolder) {
     std::wstring folder = FolderOfPictures(L"memorize", {L"a.jpg", L"b.jpg"});
     Create("[SystemSetting]\r\nMemorizeFolder=ON\r\n", L"\"" + Join(folder, L"a.jpg") + L"\"");
