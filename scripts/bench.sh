@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds and runs the benchmarks under Wine on a virtual display and prints
 # their figures: opening a picture in a folder of 10,000 files for each sort
-# order, and the way of a 6000 x 4000 picture from the file to the first paint.
+# order, the way of a 6000 x 4000 picture from the file to the first paint, and
+# stepping through 50 photographs of 4000 x 3000.
 # Assumes scripts/setup.sh has run. No pass or fail. Runs the 32-bit build where
 # this machine executes 32-bit programs, else the 64-bit twin (OXEL_BENCH_BUILD
 # = win or win64 chooses).
@@ -11,7 +12,7 @@ build=${OXEL_BUILD:-$root/build}
 oxel_root=$root
 . "$root/scripts/platform.sh"
 name=${OXEL_BENCH_BUILD:-$(oxel_runnable_builds | awk '{print $NF}')}
-cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark >/dev/null
+cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark >/dev/null
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 oxel_wine_env "$name"
@@ -23,3 +24,5 @@ echo "== sort orders (${OXEL_BENCH_FILES:-10000} files)"
 "$oxel_wine" ./viewer_sort_benchmark.exe "${OXEL_BENCH_FILES:-10000}" </dev/null
 echo "== large picture"
 "$oxel_wine" ./viewer_picture_benchmark.exe </dev/null
+echo "== stepping through 50 photographs of 4000 x 3000"
+"$oxel_wine" ./viewer_step_benchmark.exe </dev/null

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "viewer/app/window_icons.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
@@ -90,6 +91,7 @@ bool StepFile(ViewerState& state, int direction) {
     if (direction < 0 && state.currentIndex <= 0) return false;
     LoadEntry(state, state.currentIndex + (direction > 0 ? 1 : -1));
     SendKeyToFileManager(state, direction);
+    if (state.settings.AssociatedIcon) SetFileIcon(state, CurrentPath(state));
     state.viewResetPending = 1;
     state.lastStepTick = GetTickCount();
     if (state.animated && state.settings.AutoAnime && !state.animationRunning) {

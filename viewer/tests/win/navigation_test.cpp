@@ -100,6 +100,13 @@ TEST_F(Navigation, SlideShowFromTheEighthOfTenRunsToTheEndAndStops) {
 TEST_F(Navigation, FileCommandsAndSortingEndTheSlideShow) {
     std::wstring folder = FolderOfPictures(L"stoppers", {L"a.jpg", L"b.jpg", L"c.jpg"});
     Create("[SystemSetting]\r\nSlideShowInterval=60\r\n", L"\"" + Join(folder, L"a.jpg") + L"\"");
+    // Stepping by hand does not end it.
+    Send(WM_COMMAND, IDM_SLIDE_SHOW);
+    Send(WM_COMMAND, IDM_NEXT);
+    Send(WM_COMMAND, IDM_ARC_NEXT);
+    Send(WM_COMMAND, IDM_PREV);
+    EXPECT_EQ(state_->settings.slideShowOn, 1);
+    Send(WM_COMMAND, IDM_SLIDE_SHOW);
     for (WORD command : {IDM_PRINT, IDM_SAVE_IMAGE, IDM_DELETE, IDM_MOVE, IDM_COPY, IDM_SORT_NAME, IDM_SORT_EXT,
                          IDM_SORT_TYPE, IDM_SORT_SIZE, IDM_SORT_CREATE, IDM_SORT_WRITE, IDM_SORT_REV}) {
         Send(WM_COMMAND, IDM_SLIDE_SHOW);
