@@ -33,11 +33,6 @@ void SetSlideShowCheck(ViewerState& state, bool checked) {
     if (state.popupMenu) SetMenuItemInfoW(state.popupMenu, IDM_SLIDE_SHOW, FALSE, &item);
 }
 
-void UpdateMenus(ViewerState& state) {
-    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                    state.lastListIndex, state.animationRunning);
-}
-
 void ToggleSlideShow(ViewerState& state) {
     if (state.lastListIndex < 1) return;
     state.settings.slideShowOn = !state.settings.slideShowOn;

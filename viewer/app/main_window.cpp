@@ -132,8 +132,7 @@ void ReloadAfterResize(ViewerState& state) {
     state.reloadPending = 0;
     if (state.closing || state.lastListIndex < 0 || (state.animated && state.settings.Anime)) return;
     DecodeCurrentEntry(state);
-    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                    state.lastListIndex, state.animationRunning);
+    UpdateMenus(state);
     InvalidateRect(state.window, nullptr, FALSE);
 }
 

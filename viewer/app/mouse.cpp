@@ -93,8 +93,7 @@ void OnWheel(ViewerState& state, WPARAM wParam, LPARAM lParam) {
         POINT cursor = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(state.window, &cursor);
         ZoomAtCursor(state, delta, cursor);
-        UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                        state.lastListIndex, state.animationRunning);
+        UpdateMenus(state);
     } else if (keys & (MK_RBUTTON | MK_SHIFT)) {
         if (keys & MK_RBUTTON) state.rightUpArmed = 0;
         ScrollByWheel(state, SB_HORZ, delta);

@@ -23,11 +23,6 @@ bool IsAnimationFormat(const wchar_t* path) {
     return HasExtension(path, L".gif") || HasExtension(path, L".png") || HasExtension(path, L".webp");
 }
 
-void UpdateMenus(ViewerState& state) {
-    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                    state.lastListIndex, state.animationRunning);
-}
-
 const wchar_t* CurrentPath(const ViewerState& state) { return state.fileList.paths[state.currentIndex].c_str(); }
 
 // Random zoom and turn of "SuperOxel": one zoom step in or out, now and then a

@@ -217,8 +217,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
         RebuildDisplayBitmap(state);
     }
 
-    UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                    state.lastListIndex, state.animationRunning);
+    UpdateMenus(state);
 
     if (state.settings.AssociatedIcon && exists) {
         SetFileIcon(state, path.c_str());
@@ -254,7 +253,6 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
 
     if (state.animated && state.settings.AutoAnime) {
         SendMessageW(state.window, WM_COMMAND, IDM_GIF_ANIME, 0);
-        UpdateMenuState(state.window, state.menuBar, state.popupMenu, state.settings, state.picture,
-                        state.lastListIndex, state.animationRunning);
+        UpdateMenus(state);
     }
 }
