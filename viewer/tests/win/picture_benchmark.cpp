@@ -18,22 +18,6 @@
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
 
-namespace {
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
     std::wstring path = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\large.jpg";
     if (argc > 1) {

@@ -48,6 +48,11 @@ DWORD WaitForExit(ChildProcess& child, DWORD milliseconds);
 // Dispatches this thread's messages for a while.
 void PumpMessages(DWORD milliseconds);
 
+// The performance counter now, and the milliseconds between two readings (for
+// the benchmarks).
+LARGE_INTEGER Now();
+double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to);
+
 // The first visible top-level window of process `id` with class `className`;
 // polls for up to `milliseconds`.
 HWND WaitForWindowOf(DWORD id, const wchar_t* className, DWORD milliseconds);
