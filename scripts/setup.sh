@@ -143,17 +143,19 @@ prepare_wine() {
     "$oxel_wineserver" -w || true
   fi
   # Wine rewrites the links of its own faces (Tahoma among them) whenever the
-  # code page changes, and the Japanese test run changes it. The menus are
-  # therefore drawn in IPAGothic itself, which has Latin and Japanese, as a
-  # Japanese Windows draws them in a Japanese face.
-  if [ ! -f "$prefix/.oxel-menu-font" ]; then
+  # code page changes, and the Japanese test run changes it. The menus, the
+  # status bar and the tooltips are therefore drawn in IPAGothic itself, which
+  # has Latin and Japanese, as a Japanese Windows draws them in a Japanese face.
+  if [ ! -f "$prefix/.oxel-ui-fonts" ]; then
     local logfont face_hex
     face_hex=$(printf 'IPAGothic' | iconv -f ASCII -t UTF-16LE | od -An -v -tx1 | tr -d ' \n')
     # LOGFONTW: height -12, weight 400, DEFAULT_CHARSET, the face in 32 wide characters.
     logfont="f4ffffff000000000000000000000000900100000000000100000000${face_hex}"
     while [ ${#logfont} -lt 184 ]; do logfont+="00"; done
-    xvfb-run -a "$oxel_wine" reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v MenuFont /t REG_BINARY \
-      /d "$logfont" /f >/dev/null 2>&1 && touch "$prefix/.oxel-menu-font"
+    xvfb-run -a bash -c '
+      for metric in MenuFont StatusFont MessageFont; do
+        "$0" reg add "HKCU\Control Panel\Desktop\WindowMetrics" /v "$metric" /t REG_BINARY /d "$1" /f
+      done' "$oxel_wine" "$logfont" >/dev/null 2>&1 && touch "$prefix/.oxel-ui-fonts"
     "$oxel_wineserver" -w || true
   fi
 }
