@@ -1,8 +1,6 @@
 // Command dispatch; see commands.h.
 #include "viewer/app/commands.h"
 
-#include <shlwapi.h>
-
 #include <string>
 
 #include "viewer/app/main_window.h"
@@ -63,8 +61,7 @@ void Resort(ViewerState& state) {
 void PrepareDestinationFolder(ViewerState& state) {
     if (state.destinationFolder[0] && state.settings.MemorizeFolder) return;
     wchar_t folder[MAX_PATH];
-    lstrcpynW(folder, state.fileList.paths[state.currentIndex].c_str(), MAX_PATH);
-    PathRemoveFileSpecW(folder);
+    FolderOf(state.fileList.paths[state.currentIndex].c_str(), folder);
     lstrcpynW(state.destinationFolder, folder, sizeof state.destinationFolder / sizeof state.destinationFolder[0]);
 }
 

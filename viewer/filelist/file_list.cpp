@@ -23,14 +23,14 @@ bool PathsEqualIgnoringCase(const wchar_t* a, const wchar_t* b) {
     return _wcsicmp(left, right) == 0;
 }
 
+void ReleasePicture(ViewerState& state) { FreePictureBitmaps(state.picture.bitmap, state.displayBitmap); }
+
+}  // namespace
+
 void FolderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     lstrcpynW(folder, path, MAX_PATH);
     PathRemoveFileSpecW(folder);
 }
-
-void ReleasePicture(ViewerState& state) { FreePictureBitmaps(state.picture.bitmap, state.displayBitmap); }
-
-}  // namespace
 
 uint64_t FileTimeValue(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 

@@ -13,6 +13,9 @@
 #include "viewer/core/settings.h"
 #include "viewer/core/viewer_state.h"
 
+// The folder of `path` (the path up to its last element), cut to MAX_PATH.
+void FolderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]);
+
 // A FILETIME as one number.
 uint64_t FileTimeValue(const FILETIME& t);
 

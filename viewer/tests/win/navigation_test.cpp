@@ -151,30 +151,10 @@ TEST_F(Navigation, ZoomFromResetIsOneStepAndFourLeftTurnsGiveThePictureBack) {
     // On screen, once the paints are done: 125 x 125 pixels that are not the
     // background.
     Settle();
-    RECT client;
-    GetClientRect(window_, &client);
-    std::vector<uint32_t> screen(static_cast<size_t>(client.right) * client.bottom);
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        HDC dc = GetDC(window_);
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP capture = CreateCompatibleBitmap(dc, client.right, client.bottom);
-        HGDIOBJ old = SelectObject(memory, capture);
-        BitBlt(memory, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        GetDIBits(memory, capture, 0, client.bottom, screen.data(), &info, DIB_RGB_COLORS);
-        DeleteObject(capture);
-        DeleteDC(memory);
-        ReleaseDC(window_, dc);
-    }
-    const uint32_t background = screen[0] & 0xFFFFFF;
-    size_t shown = 0;
-    for (uint32_t pixel : screen) shown += (pixel & 0xFFFFFF) != background;
+    ClientPixels screen(window_);
+    const uint32_t background = screen.At(0, 0);
+    RECT whole = {0, 0, screen.width, screen.height};
+    const size_t shown = static_cast<size_t>(screen.width) * screen.height - screen.Count(whole, background);
     EXPECT_EQ(shown, 125u * 125u);
 
     auto pixels = [&] {

@@ -18,38 +18,6 @@
 
 namespace {
 
-// The client area of a window as it is on screen, in blue, green, red order.
-struct ClientPixels {
-    HBITMAP bitmap = nullptr;
-    uint32_t* bits = nullptr;
-    int width = 0, height = 0;
-    explicit ClientPixels(HWND window) {
-        RECT client;
-        GetClientRect(window, &client);
-        width = client.right;
-        height = client.bottom;
-        HDC dc = GetDC(window);
-        bitmap = CreateTopDownSection(dc, width, height, reinterpret_cast<void**>(&bits));
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        GdiFlush();
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        ReleaseDC(window, dc);
-    }
-    ~ClientPixels() { DeleteObject(bitmap); }
-    ClientPixels(const ClientPixels&) = delete;
-    ClientPixels& operator=(const ClientPixels&) = delete;
-    uint32_t At(int x, int y) const { return bits[y * width + x] & 0xFFFFFF; }
-    int Count(const RECT& r, uint32_t pixel) const {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x) n += At(x, y) == pixel;
-        return n;
-    }
-};
-
 int Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
 
 std::string SettingsText(bool english) {
