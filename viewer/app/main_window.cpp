@@ -21,6 +21,7 @@
 #include "viewer/core/command_ids.h"
 #include "viewer/core/message_box.h"
 #include "viewer/core/settings.h"
+#include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"

@@ -20,6 +20,7 @@
 #include "viewer/core/command_ids.h"
 #include "viewer/core/message_box.h"
 #include "viewer/core/settings.h"
+#include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
@@ -157,12 +158,6 @@ void RebuildDisplayBitmap(ViewerState& state) {
     FreeDisplayBitmap(state.displayBitmap, state.picture.bitmap);
     state.displayBitmap = MakeRotatedBitmap(state.window, state.picture.bitmap, state.picture.width,
                                             state.picture.height, state.settings);
-}
-
-void TemporaryFolder(wchar_t (&folder)[MAX_PATH]) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = GetTempPathW(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH || !PathCombineW(folder, temp, L"Oxel")) folder[0] = L'\0';
 }
 
 void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {

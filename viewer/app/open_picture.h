@@ -20,6 +20,3 @@ void DecodeCurrentEntry(ViewerState& state);
 
 // The display bitmap again from the decoded picture, turned by the rotation.
 void RebuildDisplayBitmap(ViewerState& state);
-
-// The name of the temporary folder for extracted archive members.
-void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);

@@ -29,10 +29,13 @@ struct DecodedPicture {
     int32_t lastIndex;          // highest sub-image index, or -1
 };
 
+struct ArchiveIndex;  // the member list of the current archive, kept by the decoder
+
 struct DecodeState {
     uint8_t* fileBuffer;  // the whole file, read once per file; null when not read
     uint32_t fileLength;
     int32_t subIndex;
+    ArchiveIndex* archiveIndex;  // null until an archive's members are listed
 };
 
 constexpr int32_t kStatusMissing = -1;

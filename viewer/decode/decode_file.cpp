@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "viewer/decode/archive_access.h"
 #include "viewer/decode/bmp_depth.h"
 #include "viewer/decode/decoder_steps.h"
 #include "viewer/decode/wic_decode.h"
@@ -140,17 +141,44 @@ bool ReadFileBuffer(const wchar_t* path, DecodeState& state) {
     return state.fileBuffer != nullptr;
 }
 
+bool AnsiPathOf(const wchar_t* path, char (&ansi)[MAX_PATH]) {
+    wchar_t shortPath[MAX_PATH];
+    DWORD shortLength = GetShortPathNameW(path, shortPath, MAX_PATH);
+    if (shortLength == 0 || shortLength >= MAX_PATH) lstrcpynW(shortPath, path, MAX_PATH);
+    return ToAnsiExactly(shortPath, ansi);
+}
+
 HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
-                   const Settings& settings, const PluginList& plugins, HWND window, int direction,
+                   const Settings& settings, PluginList& plugins, HWND window, int direction,
                    DecodedPicture& picture) {
     picture.premultipliedAlpha = 0;
     picture.lastIndex = -1;
     int32_t depth = -1;
+    // An archive member over the size limit is told ("Too Large.") when
+    // nothing else decodes the file.
+    bool tooLarge = false;
+    auto afterArchive = [&] {
+        tooLarge = tooLarge || picture.height == kStatusTooLarge;
+        picture.width = 0;
+        picture.height = 0;
+    };
+    auto unsupported = [&] {
+        HBITMAP none = Unsupported(picture);
+        if (tooLarge) picture.height = kStatusTooLarge;
+        return none;
+    };
 
     if (!plugins.empty() && ansiPath[0]) {
-        HBITMAP bitmap =
-            DecodeWithPlugins(ansiPath, extension, state, settings, plugins, window, direction, picture, depth);
+        bool fromArchive = false;
+        HBITMAP bitmap = ProbePlugins(path, ansiPath, extension, state, settings, plugins, window, direction, picture,
+                                      depth, fromArchive);
+        if (bitmap && fromArchive) {
+            // The member's own decode has told its size and depth.
+            ShowArrowCursor();
+            return bitmap;
+        }
         if (bitmap) return Finish(path, extension, depth, true, picture, bitmap);
+        afterArchive();
     }
 
     if (IsExtension(extension, ".gif")) {
@@ -197,19 +225,20 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
 
     if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        if (HBITMAP bitmap = DecodeZipArchive(ansiPath, state, settings, plugins, window, direction, picture)) {
+        if (HBITMAP bitmap = DecodeZipMember(path, state, settings, plugins, window, direction, picture)) {
             // The member's own decode has told its size and the depth of its
             // format; the archive's name has no rule of its own to add.
             ShowArrowCursor();
             return bitmap;
         }
+        afterArchive();
     }
 
-    if (!IsAdmittedByWic(extension, settings.WICExt)) return Unsupported(picture);
+    if (!IsAdmittedByWic(extension, settings.WICExt)) return unsupported();
 
     // A file already read whole (a still GIF or PNG) is not read again.
     HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength) : DecodeWicFile(path);
-    if (!bitmap) return Unsupported(picture);
+    if (!bitmap) return unsupported();
     // A picture that is opaque everywhere is drawn without blending, with the
     // halftone stretch; blending would point-sample when shrinking.
     bool opaque = false;

@@ -21,12 +21,16 @@
 // spelling could name another file. `extension` is the long name's extension
 // with its dot (ANSI). Archives call it again for each extracted member.
 HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
-                   const Settings& settings, const PluginList& plugins, HWND window, int direction,
+                   const Settings& settings, PluginList& plugins, HWND window, int direction,
                    DecodedPicture& picture);
 
 // `wide` in the thread's ANSI code page, exactly: false (and `ansi` empty)
 // when a character has no exact ANSI form or the result does not fit.
 bool ToAnsiExactly(const wchar_t* wide, char (&ansi)[MAX_PATH]);
+
+// The name of an existing file or folder for plug-ins: its short form in the
+// ANSI code page, exactly; false (and `ansi` empty) when it has none.
+bool AnsiPathOf(const wchar_t* path, char (&ansi)[MAX_PATH]);
 
 // Whether "WICExt" admits `extension`: the list is empty, or the extension is
 // not empty and occurs in it, both lowered.

@@ -5,9 +5,10 @@
 
 #include <cstdlib>
 
+#include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_file.h"
 
-HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, const PluginList& plugins,
+HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
                       HWND window, int direction, DecodedPicture& picture) {
     picture.bitmap = nullptr;
     if (!PathFileExistsW(path)) {
@@ -19,12 +20,9 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
     // Plug-ins take ANSI paths: the short form spells names that the ANSI
     // code page cannot; a name that still has no exact ANSI form goes to no
     // plug-in. The viewer's own decoders read the wide path.
-    wchar_t shortPath[MAX_PATH];
-    DWORD shortLength = GetShortPathNameW(path, shortPath, MAX_PATH);
-    if (shortLength == 0 || shortLength >= MAX_PATH) lstrcpynW(shortPath, path, MAX_PATH);
     char ansiPath[MAX_PATH];
     char ansiExtension[MAX_PATH];
-    ToAnsiExactly(shortPath, ansiPath);
+    AnsiPathOf(path, ansiPath);
     ToAnsiExactly(PathFindExtensionW(path), ansiExtension);
     picture.width = 0;
     picture.height = 0;
@@ -37,4 +35,5 @@ void FreeFileBuffer(DecodeState& state) {
     free(state.fileBuffer);
     state.fileBuffer = nullptr;
     state.fileLength = 0;
+    FreeArchiveIndex(state);
 }

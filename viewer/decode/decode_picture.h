@@ -15,7 +15,7 @@
 // file and -2 for one that nothing decodes. `direction` (+1 or -1) is the way
 // an archive searches for its next picture member.
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings,
-                      const PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
+                      PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
 
-// Frees the whole-file buffer of the current file.
+// Frees the whole-file buffer and the archive member list of the current file.
 void FreeFileBuffer(DecodeState& state);

@@ -3,11 +3,6 @@
 // by the real decoder in its own file.
 #include "viewer/decode/decoder_steps.h"
 
-HBITMAP DecodeWithPlugins(const char*, const char*, DecodeState&, const Settings&, const PluginList&, HWND, int,
-                          DecodedPicture&, int32_t&) {
-    return nullptr;
-}
-
 uint32_t CountGifFrames(const uint8_t*, uint32_t) { return 0; }
 
 void ReadGifFrameFacts(const DecodeState&, DecodedPicture&, int32_t&) {}
@@ -21,10 +16,5 @@ HBITMAP BuildApngFrame(const DecodeState&, DecodedPicture&) { return nullptr; }
 HBITMAP DecodeWebpFrame(const char*, DecodeState&, DecodedPicture&) { return nullptr; }
 
 HBITMAP DecodeIconImage(const char*, DecodeState&, DecodedPicture&, int32_t&) { return nullptr; }
-
-HBITMAP DecodeZipArchive(const char*, DecodeState&, const Settings&, const PluginList&, HWND, int,
-                         DecodedPicture&) {
-    return nullptr;
-}
 
 int32_t ReadTiffBitDepth(const uint8_t*, uint32_t) { return -1; }

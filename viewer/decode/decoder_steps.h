@@ -1,6 +1,5 @@
 // The format-specific steps that the dispatcher calls in its fixed order:
-// plug-ins, GIF and APNG frames, WebP, icon images, zip archives and the TIFF
-// depth. Each step reports "not decoded" until its decoder is written, and the
+// GIF and APNG frames, WebP, icon images and the TIFF depth. Each step reports "not decoded" until its decoder is written, and the
 // dispatcher then falls through exactly as it will when a real decoder fails.
 #pragma once
 
@@ -11,11 +10,6 @@
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
 #include "viewer/decode/plugin_host.h"
-
-// Asks the loaded plug-ins; on success `depth` is the plug-in's bit depth.
-HBITMAP DecodeWithPlugins(const char* path, const char* extension, DecodeState& state, const Settings& settings,
-                          const PluginList& plugins, HWND window, int direction, DecodedPicture& picture,
-                          int32_t& depth);
 
 // GIF in `state.fileBuffer`: the number of frames (0 when it is not a GIF).
 uint32_t CountGifFrames(const uint8_t* data, uint32_t length);
@@ -38,11 +32,6 @@ HBITMAP DecodeWebpFrame(const char* path, DecodeState& state, DecodedPicture& pi
 // Image `state.subIndex` of an icon file (not yet premultiplied), or null;
 // `depth` is the entry's bit depth.
 HBITMAP DecodeIconImage(const char* path, DecodeState& state, DecodedPicture& picture, int32_t& depth);
-
-// The next decodable member of a zip archive in `direction`, decoded by the
-// same dispatcher, or null.
-HBITMAP DecodeZipArchive(const char* path, DecodeState& state, const Settings& settings, const PluginList& plugins,
-                         HWND window, int direction, DecodedPicture& picture);
 
 // Depth of the first image of a TIFF file held in memory; -1 when unknown.
 int32_t ReadTiffBitDepth(const uint8_t* data, uint32_t length);

@@ -1,11 +1,285 @@
-// Plug-in loading; see plugin_host.h. Until the host exists no module is loaded.
+// The plug-in host; see plugin_host.h.
 #include "viewer/decode/plugin_host.h"
 
-void LoadPlugins(const wchar_t*, const wchar_t*, PluginList& plugins) { plugins.clear(); }
+#include <shlwapi.h>
+
+#include <cstring>
+#include <vector>
+
+#include "viewer/decode/archive_access.h"
+#include "viewer/decode/plugin_guard.h"
+#include "viewer/decode/plugin_rules.h"
+
+namespace {
+
+enum class PluginKind { Other, Image, Archive };
+
+#if defined(_WIN64)
+constexpr uint16_t kOwnMachine = kMachineAmd64;
+#else
+constexpr uint16_t kOwnMachine = kMachineI386;
+#endif
+
+template <typename Fn>
+Fn Export(const PluginList& plugins, size_t position, const char* name) {
+    HMODULE module = plugins[position].module;
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// A module of the other bitness is skipped before LoadLibrary could answer
+// it with an error of its own.
+bool IsOwnBitness(const wchar_t* path) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::vector<uint8_t> head(kPeProbeBytes);
+    DWORD got = 0;
+    BOOL read = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
+    CloseHandle(file);
+    return read && PeMachine(head.data(), got) == kOwnMachine;
+}
+
+HMODULE LoadPluginModule(const wchar_t* path) {
+    // A damaged module gets no system error box: it is simply not loaded.
+    UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    SetErrorMode(mode);
+    return module;
+}
+
+// A failed information call counts as "no string".
+int32_t PluginInfo(PluginList& plugins, size_t position, int32_t index, char* buffer, int32_t size) {
+    auto getInfo = Export<spi::GetPluginInfoFn>(plugins, position, "GetPluginInfo");
+    if (!getInfo) return 0;
+    buffer[0] = '\0';
+    int32_t length = 0;
+    if (Guarded([&] { length = getInfo(index, buffer, size); })) {
+        ReloadPlugin(plugins, position);
+        return 0;
+    }
+    buffer[size - 1] = '\0';
+    return length;
+}
+
+PluginKind KindOf(PluginList& plugins, size_t position) {
+    char type[5];
+    if (PluginInfo(plugins, position, 0, type, sizeof type) == 0) return PluginKind::Other;
+    if (strcmp(type, "00IN") == 0) return PluginKind::Image;
+    if (strcmp(type, "00AM") == 0) return PluginKind::Archive;
+    return PluginKind::Other;
+}
+
+bool ReadHead(const wchar_t* path, uint8_t (&head)[spi::kHostHeadSize]) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD got = 0;
+    BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
+    CloseHandle(file);
+    return read != FALSE;
+}
+
+// The two blocks of "GetPicture" as a device-compatible bitmap; null when the
+// blocks do not hold what their header says.
+HBITMAP BitmapFromBlocks(HLOCAL infoHandle, HLOCAL bitsHandle, HWND window, DecodedPicture& picture) {
+    SIZE_T infoSize = LocalSize(infoHandle);
+    SIZE_T bitsSize = LocalSize(bitsHandle);
+    auto* info = static_cast<uint8_t*>(LocalLock(infoHandle));
+    auto* bits = static_cast<uint8_t*>(LocalLock(bitsHandle));
+    HBITMAP bitmap = nullptr;
+    if (info && bits && DibBlocksFit(info, infoSize, bitsSize)) {
+        auto* header = reinterpret_cast<BITMAPINFO*>(info);
+        HDC dc = GetDC(window);
+        bitmap = CreateDIBitmap(dc, &header->bmiHeader, CBM_INIT, bits, header, DIB_RGB_COLORS);
+        ReleaseDC(window, dc);
+        if (bitmap) {
+            picture.width = header->bmiHeader.biWidth;
+            picture.height = header->bmiHeader.biHeight < 0 ? -header->bmiHeader.biHeight : header->bmiHeader.biHeight;
+            picture.bitsPerPixel = header->bmiHeader.biBitCount;
+        }
+    }
+    if (info) LocalUnlock(infoHandle);
+    if (bits) LocalUnlock(bitsHandle);
+    return bitmap;
+}
+
+}  // namespace
+
+void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginList& plugins) {
+    FreePlugins(plugins);
+    wchar_t folder[MAX_PATH];
+    GetPrivateProfileStringW(L"SystemSetting", L"SpiDir", L"", folder, MAX_PATH, iniPath);
+    if (!folder[0]) lstrcpynW(folder, programFolder, MAX_PATH);
+    wchar_t ignoreWide[4096];
+    GetPrivateProfileStringW(L"SystemSetting", L"IgnoreSpi", L"", ignoreWide, 4096, iniPath);
+    std::vector<char> ignore(4096 * 2 + 1, '\0');
+    WideCharToMultiByte(CP_THREAD_ACP, 0, ignoreWide, -1, ignore.data(), static_cast<int>(ignore.size()), nullptr,
+                        nullptr);
+
+    wchar_t pattern[MAX_PATH];
+    if (!folder[0] || !PathCombineW(pattern, folder, L"*.spi")) return;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        wchar_t path[MAX_PATH];
+        if (!PathCombineW(path, folder, found.cFileName)) continue;
+        char bareName[MAX_PATH * 2];
+        if (!WideCharToMultiByte(CP_THREAD_ACP, 0, found.cFileName, -1, bareName, sizeof bareName, nullptr,
+                                 nullptr)) {
+            continue;
+        }
+        if (IsIgnoredPlugin(bareName, ignore.data()) || !IsOwnBitness(path)) continue;
+        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module});
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
 
 void FreePlugins(PluginList& plugins) {
     for (PluginEntry& entry : plugins) {
         if (entry.module) FreeLibrary(entry.module);
     }
     plugins.clear();
+}
+
+void ReloadPlugin(PluginList& plugins, size_t position) {
+    HMODULE module = plugins[position].module;
+    if (!module) return;
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    if (!FreeLibrary(module)) return;
+    plugins[position].module = LoadPluginModule(path);
+}
+
+bool ExtensionListed(const char* extension, PluginList& plugins, size_t position) {
+    char wanted[MAX_PATH];
+    lstrcpynA(wanted, extension, MAX_PATH);
+    CharLowerA(wanted);
+    std::vector<char> patterns(1024);
+    for (int32_t index = 2; index <= 200; index += 2) {
+        if (PluginInfo(plugins, position, index, patterns.data(), static_cast<int32_t>(patterns.size())) == 0) {
+            return false;
+        }
+        CharLowerA(patterns.data());
+        if (strstr(patterns.data(), wanted)) return true;
+    }
+    return false;
+}
+
+HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t position, HWND window,
+                              DecodedPicture& picture) {
+    auto getInfo = Export<spi::GetPictureInfoFn>(plugins, position, "GetPictureInfo");
+    auto getPicture = Export<spi::GetPictureFn>(plugins, position, "GetPicture");
+    if (!getInfo || !getPicture) {
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    spi::PictureInfoRecord record = {};
+    if (Guarded([&] { getInfo(ansiPath, 0, spi::kInputFile, &record); })) {
+        ReloadPlugin(plugins, position);
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    picture.frameRect = FramePlacement{record.left, record.top, record.width, record.height};
+
+    void* infoHandle = nullptr;
+    void* bitsHandle = nullptr;
+    int32_t result = -1;
+    if (Guarded([&] {
+            result = getPicture(ansiPath, 0, spi::kInputFile, &infoHandle, &bitsHandle, PluginProgress, 0);
+        })) {
+        // What the call had made when it faulted cannot be trusted, not even
+        // to be freed.
+        ReloadPlugin(plugins, position);
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    HBITMAP bitmap = nullptr;
+    if (result == spi::kSuccess && infoHandle && bitsHandle) {
+        bitmap = BitmapFromBlocks(infoHandle, bitsHandle, window, picture);
+    }
+    if (infoHandle) LocalFree(infoHandle);
+    if (bitsHandle) LocalFree(bitsHandle);
+    if (!bitmap) picture.width = kStatusUnsupported;
+    return bitmap;
+}
+
+int32_t SPI_API PluginProgress(int32_t, int32_t, intptr_t) {
+    MSG message;
+    if (!PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+        PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE);
+    }
+    return 0;
+}
+
+HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
+                     const Settings& settings, PluginList& plugins, HWND window, int direction,
+                     DecodedPicture& picture, int32_t& depth, bool& fromArchive) {
+    fromArchive = false;
+    uint8_t head[spi::kHostHeadSize] = {};
+    if (!ReadHead(path, head)) {
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    char name[MAX_PATH];
+    lstrcpynA(name, ansiPath, MAX_PATH);
+    for (size_t position = 0; position < plugins.size(); ++position) {
+        if (settings.CheckExt_SPI && !ExtensionListed(extension, plugins, position)) continue;
+        auto isSupported = Export<spi::IsSupportedFn>(plugins, position, "IsSupported");
+        if (!isSupported) continue;
+        int32_t supported = 0;
+        if (Guarded([&] { supported = isSupported(name, reinterpret_cast<uintptr_t>(head)); })) {
+            ReloadPlugin(plugins, position);
+            continue;
+        }
+        if (!supported) continue;
+        HBITMAP bitmap = nullptr;
+        switch (KindOf(plugins, position)) {
+            case PluginKind::Image:
+                bitmap = DecodeWithImagePlugin(name, plugins, position, window, picture);
+                if (bitmap) depth = picture.bitsPerPixel;
+                break;
+            case PluginKind::Archive:
+                if (!settings.SearchInArchive) break;
+                bitmap = DecodeArchivePluginMember(path, name, plugins, position, state, settings, window, direction,
+                                                   picture);
+                fromArchive = bitmap != nullptr;
+                break;
+            case PluginKind::Other:
+                break;
+        }
+        if (bitmap) return bitmap;
+    }
+    picture.width = kStatusUnsupported;
+    return nullptr;
+}
+
+int32_t CallGetArchiveInfo(PluginList& plugins, size_t position, const char* ansiPath, HLOCAL& list) {
+    auto getArchiveInfo = Export<spi::GetArchiveInfoFn>(plugins, position, "GetArchiveInfo");
+    list = nullptr;
+    if (!getArchiveInfo) return spi::kNotSupported;
+    void* handle = nullptr;
+    int32_t result = spi::kNotSupported;
+    if (Guarded([&] { result = getArchiveInfo(ansiPath, 0, spi::kInputFile, &handle); })) {
+        ReloadPlugin(plugins, position);
+        return kPluginFaulted;
+    }
+    list = handle;
+    return result;
+}
+
+int32_t CallGetFile(PluginList& plugins, size_t position, const char* ansiPath, intptr_t memberPosition,
+                    void* destination, uint32_t flags) {
+    auto getFile = Export<spi::GetFileFn>(plugins, position, "GetFile");
+    if (!getFile) return spi::kNotSupported;
+    int32_t result = spi::kNotSupported;
+    if (Guarded([&] {
+            result = getFile(ansiPath, memberPosition, destination, flags, PluginProgress, 0);
+        })) {
+        ReloadPlugin(plugins, position);
+        return kPluginFaulted;
+    }
+    return result;
 }

@@ -232,7 +232,8 @@ TEST_F(DecodeTest, NameWithoutAnAnsiSpellingOpensItselfNotItsLookAlike) {
     // Even with no ANSI name at all (no short form either) the file is read by
     // its own name.
     Decoded direct;
-    direct.bitmap = DecodeFile(omega.c_str(), "", ".png", direct.state, settings, PluginList(), nullptr, 1,
+    PluginList noPlugins;
+    direct.bitmap = DecodeFile(omega.c_str(), "", ".png", direct.state, settings, noPlugins, nullptr, 1,
                                direct.picture);
     ASSERT_NE(direct.bitmap, nullptr);
     EXPECT_EQ(FirstPixel(direct.bitmap), 0xFF0A141Eu);

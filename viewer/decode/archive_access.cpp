@@ -1,0 +1,371 @@
+// Archive access; see archive_access.h.
+#include "viewer/decode/archive_access.h"
+
+// unzip.h first: iowin32.h needs its declarations.
+// clang-format off
+#include <minizip/unzip.h>
+#include <minizip/iowin32.h>
+// clang-format on
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "viewer/decode/decode_file.h"
+#include "viewer/decode/decode_picture.h"
+#include "viewer/decode/plugin_host.h"
+#include "viewer/decode/plugin_rules.h"
+
+struct ArchiveMember {
+    char name[kSafeMemberNameMax + 1];  // the safe bare name it is extracted under
+    uint64_t size;                      // as the archive declares it
+    bool folder;
+    unz64_file_pos zipPosition;
+    spi::ArchiveMemberRecord record;  // a plug-in archive's own record
+};
+
+struct ArchiveIndex {
+    std::wstring path;
+    WIN32_FILE_ATTRIBUTE_DATA facts;  // size and time when the list was read
+    HMODULE plugin;                   // null for a zip file
+    std::vector<ArchiveMember> members;
+};
+
+namespace {
+
+// Archives inside archives are opened this deep at most: a zip that holds
+// itself must not extract itself for ever.
+constexpr int kMaxNesting = 3;
+int nesting = 0;
+
+struct NestingScope {
+    bool allowed;
+    NestingScope() : allowed(nesting < kMaxNesting) { ++nesting; }
+    ~NestingScope() { --nesting; }
+};
+
+uint64_t SizeLimit(const Settings& settings) {
+    return settings.MaxSizeInArchive > 0 ? uint64_t(settings.MaxSizeInArchive) * 1048576u : UINT64_MAX;
+}
+
+bool SameFacts(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b) {
+    return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// The kept list when it belongs to this archive as it is now; otherwise it is
+// dropped and `facts` are the archive's current ones for a new list.
+ArchiveIndex* KeptIndex(DecodeState& state, const wchar_t* path, HMODULE plugin, WIN32_FILE_ATTRIBUTE_DATA& facts) {
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &facts)) facts = WIN32_FILE_ATTRIBUTE_DATA{};
+    ArchiveIndex* index = state.archiveIndex;
+    if (index && index->plugin == plugin && index->path == path && SameFacts(index->facts, facts)) return index;
+    FreeArchiveIndex(state);
+    return nullptr;
+}
+
+ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
+                        const WIN32_FILE_ATTRIBUTE_DATA& facts) {
+    state.archiveIndex = new ArchiveIndex{path, facts, plugin, {}};
+    return state.archiveIndex;
+}
+
+// A new file of the safe name in the temporary folder, opened for writing;
+// a name taken already (by another viewer, or by an outer archive's member)
+// gets a number in front.
+HANDLE CreateMemberFile(const char* name, wchar_t (&path)[MAX_PATH]) {
+    wchar_t folder[MAX_PATH];
+    TemporaryFolder(folder);
+    if (!folder[0]) return INVALID_HANDLE_VALUE;
+    CreateDirectoryW(folder, nullptr);
+    wchar_t wideName[kSafeMemberNameMax + 1];
+    size_t length = 0;
+    for (; name[length] && length < kSafeMemberNameMax; ++length) wideName[length] = static_cast<wchar_t>(name[length]);
+    wideName[length] = L'\0';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t candidate[kSafeMemberNameMax + 8];
+        if (attempt == 0) lstrcpynW(candidate, wideName, kSafeMemberNameMax + 8);
+        else wsprintfW(candidate, L"%d~%s", attempt, wideName);
+        if (!PathCombineW(path, folder, candidate) || lstrlenW(path) >= MAX_PATH - 1) return INVALID_HANDLE_VALUE;
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// One search over the members of an archive.
+struct MemberSearch {
+    ArchiveIndex* index;
+    const Settings* settings;
+    PluginList* plugins;
+    HWND window;
+    int direction;
+    DecodedPicture* picture;
+    uint64_t limit;
+    bool tooLarge;
+    HBITMAP bitmap;
+    unzFile zip;           // a zip search
+    const char* ansiPath;  // a plug-in search
+    size_t position;
+};
+
+// Decodes an extracted member like a plain file, with a state of its own,
+// and deletes it. The archive keeps its own member count.
+HBITMAP DecodeMemberFile(const wchar_t* path, const char* name, MemberSearch& search) {
+    DecodedPicture& picture = *search.picture;
+    char ansiPath[MAX_PATH];
+    AnsiPathOf(path, ansiPath);
+    DecodeState member = {};
+    int32_t lastIndex = picture.lastIndex;
+    picture.width = 0;
+    picture.height = 0;
+    HBITMAP bitmap = DecodeFile(path, ansiPath, MemberExtension(name), member, *search.settings, *search.plugins,
+                                search.window, search.direction, picture);
+    FreeFileBuffer(member);
+    picture.lastIndex = lastIndex;
+    DeleteFileW(path);
+    return bitmap;
+}
+
+// Writes at most `limit` bytes of the current zip member to a new member file.
+uint64_t WriteZipMember(unzFile zip, uint64_t limit, HANDLE file) {
+    std::vector<uint8_t> buffer(1 << 16);
+    uint64_t written = 0;
+    while (written < limit) {
+        unsigned want = static_cast<unsigned>(std::min<uint64_t>(buffer.size(), limit - written));
+        int got = unzReadCurrentFile(zip, buffer.data(), want);
+        if (got <= 0) break;
+        DWORD put = 0;
+        if (!WriteFile(file, buffer.data(), static_cast<DWORD>(got), &put, nullptr) || put != DWORD(got)) break;
+        written += put;
+    }
+    return written;
+}
+
+bool TryZipMember(int32_t k, void* data) {
+    MemberSearch& search = *static_cast<MemberSearch*>(data);
+    ArchiveMember& member = search.index->members[static_cast<size_t>(k)];
+    if (member.folder) return false;
+    if (member.size > search.limit) {
+        search.tooLarge = true;
+        return false;
+    }
+    if (member.size == 0 || unzGoToFilePos64(search.zip, &member.zipPosition) != UNZ_OK ||
+        unzOpenCurrentFile(search.zip) != UNZ_OK) {
+        return false;
+    }
+    wchar_t path[MAX_PATH];
+    HANDLE file = CreateMemberFile(member.name, path);
+    uint64_t written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        // Never more than the member declares: a member that inflates beyond
+        // its size is cut there.
+        written = WriteZipMember(search.zip, member.size, file);
+        CloseHandle(file);
+    }
+    unzCloseCurrentFile(search.zip);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    if (written == 0) {
+        DeleteFileW(path);
+        return false;
+    }
+    search.bitmap = DecodeMemberFile(path, member.name, search);
+    return search.bitmap != nullptr;
+}
+
+unzFile OpenZip(const wchar_t* path) {
+    zlib_filefunc64_def files;
+    fill_win32_filefunc64W(&files);
+    return unzOpen2_64(path, &files);
+}
+
+void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+        unz_file_info64 info;
+        char stored[MAX_PATH];
+        if (unzGetCurrentFileInfo64(zip, &info, stored, sizeof stored, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+        ArchiveMember member = {};
+        size_t length = strlen(stored);
+        member.folder = length > 0 && (stored[length - 1] == '/' || stored[length - 1] == '\\');
+        member.size = info.uncompressed_size;
+        if (!MakeSafeMemberName(stored, member.name)) lstrcpyA(member.name, "member");
+        if (unzGetFilePos64(zip, &member.zipPosition) != UNZ_OK) break;
+        index.members.push_back(member);
+    }
+}
+
+// Runs the member search and finishes the result: the member found, or the
+// failure with the too-large status.
+HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32_t, void*)) {
+    DecodedPicture& picture = *search.picture;
+    int32_t count = static_cast<int32_t>(std::min<size_t>(search.index->members.size(), INT32_MAX));
+    picture.lastIndex = count - 1;
+    int32_t found = SearchArchiveMembers(count, state.subIndex, search.direction, tryMember, &search);
+    if (found >= 0) {
+        state.subIndex = found;
+        return search.bitmap;
+    }
+    state.subIndex = count > 0 ? std::max(0, std::min(state.subIndex, count - 1)) : 0;
+    picture.width = kStatusUnsupported;
+    picture.height = search.tooLarge ? kStatusTooLarge : 0;
+    return nullptr;
+}
+
+bool TryPluginMember(int32_t k, void* data) {
+    MemberSearch& search = *static_cast<MemberSearch*>(data);
+    const spi::ArchiveMemberRecord& record = search.index->members[static_cast<size_t>(k)].record;
+    search.bitmap = ExtractPluginMember(search.ansiPath, *search.plugins, search.position, record, *search.settings,
+                                        search.window, search.direction, *search.picture, search.tooLarge);
+    return search.bitmap != nullptr;
+}
+
+// The plug-in's member list copied out of its block: records up to the one
+// that ends the list, and never past the block's end.
+void ReadPluginIndex(HLOCAL list, ArchiveIndex& index) {
+    SIZE_T size = LocalSize(list);
+    auto* records = static_cast<const spi::ArchiveMemberRecord*>(LocalLock(list));
+    if (!records) return;
+    for (SIZE_T i = 0; i < size / sizeof(spi::ArchiveMemberRecord) && records[i].method[0]; ++i) {
+        ArchiveMember member = {};
+        member.record = records[i];
+        member.record.path[sizeof member.record.path - 1] = '\0';
+        member.record.fileName[sizeof member.record.fileName - 1] = '\0';
+        member.size = member.record.fileSize;
+        index.members.push_back(member);
+    }
+    LocalUnlock(list);
+}
+
+// A member that the plug-in wrote itself: only when it writes under the very
+// name the viewer would, into a folder of this extraction's own.
+HBITMAP ExtractPluginMemberToFolder(const char* ansiPath, PluginList& plugins, size_t position,
+                                    const spi::ArchiveMemberRecord& record, const char* name, MemberSearch& search) {
+    if (strcmp(name, record.fileName) != 0) return nullptr;
+    wchar_t temp[MAX_PATH];
+    TemporaryFolder(temp);
+    if (!temp[0]) return nullptr;
+    CreateDirectoryW(temp, nullptr);
+    wchar_t folder[MAX_PATH];
+    bool made = false;
+    for (int attempt = 1; attempt < 100 && !made; ++attempt) {
+        wchar_t leaf[16];
+        wsprintfW(leaf, L"%d~", attempt);
+        made = PathCombineW(folder, temp, leaf) && CreateDirectoryW(folder, nullptr);
+    }
+    if (!made) return nullptr;
+    HBITMAP bitmap = nullptr;
+    char ansiFolder[MAX_PATH];
+    wchar_t path[MAX_PATH];
+    wchar_t wideName[kSafeMemberNameMax + 1];
+    MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, kSafeMemberNameMax + 1);
+    if (AnsiPathOf(folder, ansiFolder) && PathCombineW(path, folder, wideName) &&
+        CallGetFile(plugins, position, ansiPath, static_cast<intptr_t>(record.position), ansiFolder,
+                    spi::kOutputFile) == spi::kSuccess) {
+        bitmap = DecodeMemberFile(path, name, search);
+    }
+    RemoveDirectoryW(folder);
+    return bitmap;
+}
+
+}  // namespace
+
+void TemporaryFolder(wchar_t (&folder)[MAX_PATH]) {
+    wchar_t temp[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, temp);
+    if (length == 0 || length >= MAX_PATH || !PathCombineW(folder, temp, L"Oxel")) folder[0] = L'\0';
+}
+
+HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
+                        HWND window, int direction, DecodedPicture& picture) {
+    NestingScope scope;
+    unzFile zip = scope.allowed ? OpenZip(path) : nullptr;
+    if (!zip) {
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    ArchiveIndex* index = KeptIndex(state, path, nullptr, facts);
+    if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, nullptr, facts)));
+    MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
+                           false, nullptr, zip, nullptr, 0};
+    HBITMAP bitmap = Search(search, state, TryZipMember);
+    unzClose(zip);
+    return bitmap;
+}
+
+HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, PluginList& plugins, size_t position,
+                                  DecodeState& state, const Settings& settings, HWND window, int direction,
+                                  DecodedPicture& picture) {
+    NestingScope scope;
+    if (!scope.allowed) {
+        picture.width = kStatusUnsupported;
+        return nullptr;
+    }
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    HMODULE module = plugins[position].module;
+    ArchiveIndex* index = KeptIndex(state, path, module, facts);
+    if (!index) {
+        HLOCAL list = nullptr;
+        int32_t result = CallGetArchiveInfo(plugins, position, ansiPath, list);
+        if (result == kPluginFaulted) return nullptr;
+        if (result != spi::kSuccess || !list) {
+            if (list) LocalFree(list);
+            picture.width = kStatusUnsupported;
+            return nullptr;
+        }
+        index = KeepIndex(state, path, module, facts);
+        ReadPluginIndex(list, *index);
+        LocalFree(list);
+    }
+    MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
+                           false, nullptr, nullptr, ansiPath, position};
+    return Search(search, state, TryPluginMember);
+}
+
+HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t position,
+                            const spi::ArchiveMemberRecord& record, const Settings& settings, HWND window,
+                            int direction, DecodedPicture& picture, bool& tooLarge) {
+    char name[kSafeMemberNameMax + 1];
+    if (!MakeSafeMemberName(record.fileName, name) || !MemberExtension(name)[0]) return nullptr;
+    const uint64_t limit = SizeLimit(settings);
+    if (record.fileSize > limit) {
+        tooLarge = true;
+        return nullptr;
+    }
+    MemberSearch search = {nullptr, &settings, &plugins, window, direction, &picture, limit,
+                           false, nullptr, nullptr, ansiPath, position};
+    HLOCAL block = nullptr;
+    int32_t result =
+        CallGetFile(plugins, position, ansiPath, static_cast<intptr_t>(record.position), &block, spi::kOutputMemory);
+    if (result == kPluginFaulted) return nullptr;
+    if (result == spi::kSuccess && block) {
+        // The block may be shorter than the record says: never read past it.
+        uint64_t size = std::min<uint64_t>(LocalSize(block), record.fileSize);
+        const void* bytes = LocalLock(block);
+        wchar_t path[MAX_PATH];
+        HANDLE file = bytes ? CreateMemberFile(name, path) : INVALID_HANDLE_VALUE;
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteFile(file, bytes, static_cast<DWORD>(std::min<uint64_t>(size, MAXDWORD)), &written, nullptr);
+            CloseHandle(file);
+        }
+        if (bytes) LocalUnlock(block);
+        LocalFree(block);
+        if (file != INVALID_HANDLE_VALUE) {
+            if (written > 0) {
+                if (HBITMAP bitmap = DecodeMemberFile(path, name, search)) return bitmap;
+            } else {
+                DeleteFileW(path);
+            }
+        }
+    }
+    return ExtractPluginMemberToFolder(ansiPath, plugins, position, record, name, search);
+}
+
+void FreeArchiveIndex(DecodeState& state) {
+    delete state.archiveIndex;
+    state.archiveIndex = nullptr;
+}

@@ -1,0 +1,44 @@
+// Pictures inside archives: the members of a zip file (read with minizip) and
+// of any file that an archive plug-in accepts. An archive is a picture with
+// sub-images: `subIndex` is the member shown, `lastIndex` the highest member
+// number, and the direction says which way to look for the next member that
+// decodes. Each candidate member is extracted under a safe name of the
+// viewer's own into the temporary folder, decoded like a plain file with a
+// decode state of its own, and deleted at once. The member list is read once
+// per archive and kept with the decode state until the file changes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "spi/susie.h"
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
+#include "viewer/core/viewer_state.h"
+
+// The temporary folder for extracted members ("Oxel" in the user's temporary
+// folder), or "" when its name does not fit.
+void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);
+
+// The first member of the zip file at `path` that decodes, searching from
+// `state.subIndex` in `direction`; null, with `width` = -2 (and `height` = -4
+// when a member was over "MaxSizeInArchive"), when none does.
+HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
+                        HWND window, int direction, DecodedPicture& picture);
+
+// The same for an archive that the plug-in at `position` accepted.
+HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, PluginList& plugins, size_t position,
+                                  DecodeState& state, const Settings& settings, HWND window, int direction,
+                                  DecodedPicture& picture);
+
+// Extracts one member of a plug-in archive with "GetFile" (into memory first,
+// into the temporary folder when that fails) and decodes it; `tooLarge` is set
+// when the member is over the size limit.
+HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t position,
+                            const spi::ArchiveMemberRecord& record, const Settings& settings, HWND window,
+                            int direction, DecodedPicture& picture, bool& tooLarge);
+
+// Forgets the member list kept for the current archive.
+void FreeArchiveIndex(DecodeState& state);
