@@ -184,14 +184,19 @@ unzFile OpenZip(const wchar_t* path) {
 
 void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
     for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+        // The whole stored name (up to 65,535 bytes): its end holds the extension.
         unz_file_info64 info;
-        char stored[MAX_PATH];
-        if (unzGetCurrentFileInfo64(zip, &info, stored, sizeof stored, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+        if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
+        std::vector<char> stored(info.size_filename + 1, '\0');
+        if (unzGetCurrentFileInfo64(zip, &info, stored.data(), static_cast<uLong>(stored.size()), nullptr, 0, nullptr,
+                                    0) != UNZ_OK) {
+            break;
+        }
         ArchiveMember member = {};
-        size_t length = strlen(stored);
+        size_t length = strlen(stored.data());
         member.folder = length > 0 && (stored[length - 1] == '/' || stored[length - 1] == '\\');
         member.size = info.uncompressed_size;
-        if (!MakeSafeMemberName(stored, member.name)) lstrcpyA(member.name, "member");
+        if (!MakeSafeMemberName(stored.data(), member.name)) lstrcpyA(member.name, "member");
         if (unzGetFilePos64(zip, &member.zipPosition) != UNZ_OK) break;
         index.members.push_back(member);
     }

@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Writes the archives of the archive tests into the folder given: zip files
+made with Python's zipfile (pictures among text files, a member over the size
+limit, hostile member names, a member that inflates beyond its declared size)
+and archives of the test archive plug-in's own "TARC" format."""
+import struct
+import sys
+import zipfile
+import zlib
+from pathlib import Path
+
+
+def png(width, height, rgb):
+    """A truecolour PNG filled with one colour."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    row = b"\0" + bytes(rgb) * width
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(row * height)) + chunk(b"IEND", b""))
+
+
+def write_zip(path, members):
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, data in members:
+            archive.writestr(zipfile.ZipInfo(name), data, zipfile.ZIP_DEFLATED)
+
+
+def write_tarc(path, members):
+    out = b"TARC"
+    for name, data in members:
+        encoded = name.encode("latin-1")
+        out += bytes([len(encoded)]) + encoded + struct.pack("<I", len(data)) + data
+    path.write_bytes(out)
+
+
+def main(folder):
+    out = Path(folder)
+    out.mkdir(parents=True, exist_ok=True)
+    red, green, blue = png(4, 3, (255, 0, 0)), png(5, 4, (0, 255, 0)), png(6, 5, (0, 0, 255))
+    write_zip(out / "pictures.zip", [("readme.txt", b"text\n"), ("a.png", red), ("notes.txt", b"more\n"),
+                                     ("dir/", b""), ("dir/b.png", green), ("c.txt", b"end\n")])
+    big = b"\0" * (30 << 20)
+    write_zip(out / "toolarge.zip", [("big.png", big), ("readme.txt", b"text\n")])
+    write_zip(out / "large-then-small.zip", [("big.png", big), ("small.png", blue)])
+    hostile = ["../x.png", "..\\x.png", "C:\\x.png", "/abs/x.png", "CON.png", "a/../../x.png", "n" * 300 + ".png"]
+    write_zip(out / "hostile.zip", [(name, png(i + 1, 2, (i * 30, 0, 0))) for i, name in enumerate(hostile)])
+
+    # A member whose data inflate to 5 MiB while its headers declare 100 bytes.
+    bomb = out / "bomb.zip"
+    write_zip(bomb, [("bomb.png", red + b"\0" * (5 << 20))])
+    data = bytearray(bomb.read_bytes())
+    local = data.find(b"PK\x03\x04")
+    struct.pack_into("<I", data, local + 22, 100)
+    central = data.find(b"PK\x01\x02")
+    struct.pack_into("<I", data, central + 24, 100)
+    bomb.write_bytes(bytes(data))
+
+    write_tarc(out / "pictures.tarc", [("readme.txt", b"text\n"), ("a.png", red), ("..\\evil.png", green)])
+    (out / "pictures.txt").write_text("done\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
