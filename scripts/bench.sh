@@ -12,7 +12,8 @@ build=${OXEL_BUILD:-$root/build}
 oxel_root=$root
 . "$root/scripts/platform.sh"
 name=${OXEL_BENCH_BUILD:-$(oxel_runnable_builds | awk '{print $NF}')}
-cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark >/dev/null
+cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark \
+  viewer_archive_benchmark >/dev/null
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 oxel_wine_env "$name"
@@ -26,3 +27,5 @@ echo "== large picture"
 "$oxel_wine" ./viewer_picture_benchmark.exe </dev/null
 echo "== stepping through 50 photographs of 4000 x 3000"
 "$oxel_wine" ./viewer_step_benchmark.exe </dev/null
+echo "== stepping through 200 photographs of 1920 x 1080, in a folder and in a zip file"
+"$oxel_wine" ./viewer_archive_benchmark.exe </dev/null

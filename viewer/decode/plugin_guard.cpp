@@ -5,6 +5,7 @@
 // fault happened), and LeaveGuard jumps back into RunGuarded.
 #include "viewer/decode/plugin_guard.h"
 
+#include <intrin.h>
 #include <malloc.h>
 
 #include <cstdint>
@@ -79,10 +80,19 @@ BOOL CALLBACK InstallGuard(INIT_ONCE*, void*, void**) {
 }
 
 __attribute__((noinline)) DWORD RunInFrame(GuardFrame& frame, GuardedCall call, void* data) {
+#if !defined(_WIN64)
+    // A 32-bit module may have put handler records of its own stack frames
+    // on the thread's handler chain; after a fault those frames are gone,
+    // and so must their records be.
+    const DWORD handlerChain = __readfsdword(0);
+#endif
     if (__builtin_setjmp(frame.jump) == 0) {
         TlsSetValue(guardSlot, &frame);
         call(data);
     }
+#if !defined(_WIN64)
+    __writefsdword(0, handlerChain);
+#endif
     TlsSetValue(guardSlot, frame.outer);
     return frame.code;
 }

@@ -13,6 +13,7 @@ cd "$out"
 if [ "${2:-}" = large ]; then
   "$im" -size 6000x4000 -seed 9 plasma:fractal -quality 90 large.jpg
   "$im" -size 4000x3000 -seed 4 plasma:fractal -quality 90 photo4000.jpg
+  "$im" -size 1920x1080 -seed 5 plasma:fractal -quality 90 photo1920.jpg
   exit 0
 fi
 # Colour (red 200, green 100, blue 50) at alpha 128, and an opaque one.
