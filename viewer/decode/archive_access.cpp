@@ -18,19 +18,20 @@
 #include "viewer/decode/plugin_host.h"
 #include "viewer/decode/plugin_rules.h"
 
-struct ArchiveMember {
+struct ZipMember {
     char name[kSafeMemberNameMax + 1];  // the safe bare name it is extracted under
     uint64_t size;                      // as the archive declares it
     bool folder;
-    unz64_file_pos zipPosition;
-    spi::ArchiveMemberRecord record;  // a plug-in archive's own record
+    unz64_file_pos position;
 };
 
 struct ArchiveIndex {
     std::wstring path;
     WIN32_FILE_ATTRIBUTE_DATA facts;  // size and time when the list was read
     HMODULE plugin;                   // null for a zip file
-    std::vector<ArchiveMember> members;
+    std::vector<ZipMember> zipMembers;
+    std::vector<spi::ArchiveMemberRecord> pluginMembers;
+    size_t Count() const { return plugin ? pluginMembers.size() : zipMembers.size(); }
 };
 
 namespace {
@@ -38,6 +39,9 @@ namespace {
 // Archives inside archives are opened this deep at most: a zip that holds
 // itself must not extract itself for ever.
 constexpr int kMaxNesting = 3;
+// Members listed at most: a directory of millions of empty entries costs
+// memory, not pictures.
+constexpr size_t kMaxMembers = size_t{1} << 20;
 int nesting = 0;
 
 struct NestingScope {
@@ -67,7 +71,7 @@ ArchiveIndex* KeptIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
 
 ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
                         const WIN32_FILE_ATTRIBUTE_DATA& facts) {
-    state.archiveIndex = new ArchiveIndex{path, facts, plugin, {}};
+    state.archiveIndex = new ArchiveIndex{path, facts, plugin, {}, {}};
     return state.archiveIndex;
 }
 
@@ -147,13 +151,13 @@ uint64_t WriteZipMember(unzFile zip, uint64_t limit, HANDLE file) {
 
 bool TryZipMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
-    ArchiveMember& member = search.index->members[static_cast<size_t>(k)];
+    ZipMember& member = search.index->zipMembers[static_cast<size_t>(k)];
     if (member.folder) return false;
     if (member.size > search.limit) {
         search.tooLarge = true;
         return false;
     }
-    if (member.size == 0 || unzGoToFilePos64(search.zip, &member.zipPosition) != UNZ_OK ||
+    if (member.size == 0 || unzGoToFilePos64(search.zip, &member.position) != UNZ_OK ||
         unzOpenCurrentFile(search.zip) != UNZ_OK) {
         return false;
     }
@@ -183,7 +187,8 @@ unzFile OpenZip(const wchar_t* path) {
 }
 
 void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
-    for (int status = unzGoToFirstFile(zip); status == UNZ_OK; status = unzGoToNextFile(zip)) {
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && index.zipMembers.size() < kMaxMembers;
+         status = unzGoToNextFile(zip)) {
         // The whole stored name (up to 65,535 bytes): its end holds the extension.
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
@@ -192,13 +197,13 @@ void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
                                     0) != UNZ_OK) {
             break;
         }
-        ArchiveMember member = {};
+        ZipMember member = {};
         size_t length = strlen(stored.data());
         member.folder = length > 0 && (stored[length - 1] == '/' || stored[length - 1] == '\\');
         member.size = info.uncompressed_size;
         if (!MakeSafeMemberName(stored.data(), member.name)) lstrcpyA(member.name, "member");
-        if (unzGetFilePos64(zip, &member.zipPosition) != UNZ_OK) break;
-        index.members.push_back(member);
+        if (unzGetFilePos64(zip, &member.position) != UNZ_OK) break;
+        index.zipMembers.push_back(member);
     }
 }
 
@@ -206,7 +211,7 @@ void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
 // failure with the too-large status.
 HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32_t, void*)) {
     DecodedPicture& picture = *search.picture;
-    int32_t count = static_cast<int32_t>(std::min<size_t>(search.index->members.size(), INT32_MAX));
+    int32_t count = static_cast<int32_t>(search.index->Count());
     picture.lastIndex = count - 1;
     int32_t found = SearchArchiveMembers(count, state.subIndex, search.direction, tryMember, &search);
     if (found >= 0) {
@@ -221,7 +226,7 @@ HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32
 
 bool TryPluginMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
-    const spi::ArchiveMemberRecord& record = search.index->members[static_cast<size_t>(k)].record;
+    const spi::ArchiveMemberRecord& record = search.index->pluginMembers[static_cast<size_t>(k)];
     search.bitmap = ExtractPluginMember(search.ansiPath, *search.plugins, search.position, record, *search.settings,
                                         search.window, search.direction, *search.picture, search.tooLarge);
     return search.bitmap != nullptr;
@@ -233,13 +238,12 @@ void ReadPluginIndex(HLOCAL list, ArchiveIndex& index) {
     SIZE_T size = LocalSize(list);
     auto* records = static_cast<const spi::ArchiveMemberRecord*>(LocalLock(list));
     if (!records) return;
-    for (SIZE_T i = 0; i < size / sizeof(spi::ArchiveMemberRecord) && records[i].method[0]; ++i) {
-        ArchiveMember member = {};
-        member.record = records[i];
-        member.record.path[sizeof member.record.path - 1] = '\0';
-        member.record.fileName[sizeof member.record.fileName - 1] = '\0';
-        member.size = member.record.fileSize;
-        index.members.push_back(member);
+    const SIZE_T count = std::min<SIZE_T>(size / sizeof(spi::ArchiveMemberRecord), kMaxMembers);
+    for (SIZE_T i = 0; i < count && records[i].method[0]; ++i) {
+        spi::ArchiveMemberRecord record = records[i];
+        record.path[sizeof record.path - 1] = '\0';
+        record.fileName[sizeof record.fileName - 1] = '\0';
+        index.pluginMembers.push_back(record);
     }
     LocalUnlock(list);
 }

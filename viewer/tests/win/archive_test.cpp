@@ -111,6 +111,20 @@ TEST_F(ZipTest, MemberIsNeverExtractedBeyondItsDeclaredSize) {
     EXPECT_EQ(FilesInTemporaryFolder(), 0);
 }
 
+TEST_F(ZipTest, ZipsInsideZipsAreOpenedAFewLevelsDeep) {
+    Load();
+    Decoded two, five;
+    Decode(TestArchive(L"nested2.zip"), two);
+    ASSERT_NE(two.bitmap, nullptr);
+    EXPECT_EQ(two.picture.width, 6);
+    EXPECT_EQ(two.state.subIndex, 1);
+    EXPECT_EQ(two.picture.lastIndex, 1);  // the outer archive's own count
+    Decode(TestArchive(L"nested5.zip"), five);
+    EXPECT_EQ(five.bitmap, nullptr);
+    EXPECT_EQ(five.picture.width, kStatusUnsupported);
+    EXPECT_EQ(FilesInTemporaryFolder(), 0);
+}
+
 TEST_F(ZipTest, FontsShowTheirSpecimenAndCollectionsStepFontByFont) {
     Load("", PathFromEnvironment("OXEL_OUT_DIR"));
     ASSERT_EQ(plugins_.size(), 2u);

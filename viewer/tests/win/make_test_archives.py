@@ -55,6 +55,13 @@ def main(folder):
     struct.pack_into("<I", data, central + 24, 100)
     bomb.write_bytes(bytes(data))
 
+    # Zips inside zips: two levels deep shows the picture, five levels do not.
+    level = [("deep.png", blue)]
+    for depth in range(1, 6):
+        (out / f"nested{depth}.zip").unlink(missing_ok=True)
+        write_zip(out / f"nested{depth}.zip", [("readme.txt", b"text\n")] + level)
+        level = [(f"level{depth}.zip", (out / f"nested{depth}.zip").read_bytes())]
+
     write_tarc(out / "pictures.tarc", [("readme.txt", b"text\n"), ("a.png", red), ("..\\evil.png", green)])
     (out / "pictures.txt").write_text("done\n")
 

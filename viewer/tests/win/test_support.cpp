@@ -40,9 +40,13 @@ std::wstring MakeScratchFolder(const wchar_t* tag) {
     static int counter = 0;
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"oxel-test-" + tag + L"-" +
-                          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
-    CreateDirectoryW(folder.c_str(), nullptr);
+    // Process numbers come back in later runs: a folder left by one of them
+    // is passed over, so that the folder is always new and empty.
+    std::wstring folder;
+    do {
+        folder = std::wstring(temp) + L"oxel-test-" + tag + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++counter);
+    } while (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
     return folder;
 }
 
