@@ -313,3 +313,37 @@ TEST_F(FileManagerLink, AClosedCaptureReceivesNothingAndNothingElseDoes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FileManagerLinkProcess, TheProgramMirrorsItsStepsToTheFileManagerThatStartedIt) {
+    FakeFileManager filer;
+    std::wstring folder = MakeFolderWith(L"filer-process", {L"a.jpg", L"b.jpg", L"c.jpg"});
+    std::wstring exe = InstallOxel(MakeScratchFolder(L"filer-program"), "");
+    ChildProcess child;
+    ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"" + Join(folder, L"b.jpg") + L"\"", child));
+    HWND window = WaitForWindowOf(child.id, L"Oxel", 30000);
+    ASSERT_NE(window, nullptr);
+    // The viewer ties its input to the file manager's thread; this thread
+    // answers meanwhile.
+    wchar_t title[64] = {};
+    for (int i = 0; i < 100 && wcscmp(title, L"(2/3)b.jpg") != 0; ++i) {
+        PumpMessages(50);
+        GetWindowTextW(window, title, 64);
+    }
+    ASSERT_STREQ(title, L"(2/3)b.jpg");
+    PostMessageW(window, WM_COMMAND, IDM_NEXT, 0);
+    for (int i = 0; i < 100 && filer.Keys().size() < 2; ++i) PumpMessages(50);
+    std::vector<RecordedKey> keys = filer.Keys();
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0].message, static_cast<UINT>(WM_KEYDOWN));
+    EXPECT_EQ(keys[1].message, static_cast<UINT>(WM_KEYUP));
+    for (const RecordedKey& key : keys) {
+        EXPECT_EQ(key.key, static_cast<WPARAM>(VK_DOWN));
+        EXPECT_EQ(key.target, filer.list);
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForExit(child, 30000), 0u);
+}
+
+}  // namespace
