@@ -229,9 +229,21 @@ TEST_F(FileManagerLink, ConfiguredCombinationsArriveInOrderForStepsAndTheSlideSh
 TEST_F(FileManagerLink, ActiveFilerLendsTheFocusForTheKeysAndTakesItBack) {
     // Under Wine an owned tooltip keeps its owner from turning top-most.
     Open("[SystemSetting]\r\nShowToolTip=0\r\n");
+    // Behind another window (a slide show watched from aside) the keys go,
+    // but neither the focus nor the viewer moves.
+    SetForegroundWindow(filer_->frame);
+    Settle();
+    filer_->ClearRecords();
+    Step(IDM_NEXT);
+    ASSERT_EQ(filer_->Keys().size(), 2u);
+    EXPECT_FALSE(filer_->Keys()[0].viewerTopmost);
+    EXPECT_TRUE(filer_->FocusGained().empty());
+    EXPECT_EQ(GetForegroundWindow(), filer_->frame);
+
     SetForegroundWindow(window_);
     SetFocus(window_);
-    Step(IDM_NEXT);
+    filer_->ClearRecords();
+    Step(IDM_PREV);
     std::vector<RecordedKey> keys = filer_->Keys();
     ASSERT_EQ(keys.size(), 2u);
     for (const RecordedKey& key : keys) {
@@ -282,6 +294,16 @@ TEST_F(FileManagerLink, AFileOpenedThroughTheDialogSendsNothing) {
     Step(IDM_NEXT);
     EXPECT_EQ(state_->currentIndex, 1);
     EXPECT_TRUE(filer_->Keys().empty());
+}
+
+TEST_F(FileManagerLink, AHungFileManagerDoesNotHoldTheViewer) {
+    Open("[SystemSetting]\r\nActiveFiler=OFF\r\n");
+    filer_->Hang(4000);
+    Step(IDM_NEXT);
+    // The step is done, and the picture shown, while the file manager still sleeps.
+    EXPECT_TRUE(filer_->Hanging());
+    EXPECT_EQ(state_->currentIndex, 2);
+    EXPECT_EQ(Title(), L"(3/3)c.jpg");
 }
 
 // Key messages that reach any window of this thread (the viewer's own).

@@ -10,12 +10,14 @@
 namespace {
 
 constexpr UINT kMsgCloseList = WM_APP + 20;
+constexpr UINT kMsgHang = WM_APP + 21;
 const wchar_t kFilerClass[] = L"OxelTestFiler";
 
 }  // namespace
 
 FakeFileManager::FakeFileManager(bool taskbar) : withTaskbar_(taskbar) {
     ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    hanging_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
     // The viewer's thread may be tied to this one: answer while waiting.
     while (MsgWaitForMultipleObjects(1, &ready_, FALSE, 10000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) PumpMessages(0);
@@ -29,6 +31,7 @@ FakeFileManager::~FakeFileManager() {
     }
     if (thread_) CloseHandle(thread_);
     CloseHandle(ready_);
+    CloseHandle(hanging_);
 }
 
 DWORD WINAPI FakeFileManager::Run(void* param) {
@@ -73,6 +76,11 @@ LRESULT CALLBACK FakeFileManager::WindowProc(HWND window, UINT message, WPARAM w
         DestroyWindow(self->list);
         SetFocus(self->other);
         return 0;
+    case kMsgHang:
+        SetEvent(self->hanging_);
+        Sleep(static_cast<DWORD>(wParam));
+        ResetEvent(self->hanging_);
+        return 0;
     case WM_DESTROY:
         if (window == self->frame) PostQuitMessage(0);
         break;
@@ -109,6 +117,13 @@ void FakeFileManager::ClearRecords() {
 }
 
 void FakeFileManager::CloseList() { SendMessageW(frame, kMsgCloseList, 0, 0); }
+
+void FakeFileManager::Hang(DWORD milliseconds) {
+    PostMessageW(frame, kMsgHang, milliseconds, 0);
+    WaitForSingleObject(hanging_, 10000);
+}
+
+bool FakeFileManager::Hanging() { return WaitForSingleObject(hanging_, 0) == WAIT_OBJECT_0; }
 
 // The shell side. Each object counts the references it hands out in the
 // double's `references`, so that a test sees whether every one came back.

@@ -39,6 +39,10 @@ public:
     // Destroys the list on the file manager's thread and gives its focus to
     // the second control.
     void CloseList();
+    // Makes the file manager's thread stop answering for `milliseconds`, as a
+    // hung program does; returns once it has stopped.
+    void Hang(DWORD milliseconds);
+    bool Hanging();
 
     HWND frame = nullptr;
     HWND browser = nullptr;
@@ -55,6 +59,7 @@ private:
     bool withTaskbar_;
     HANDLE thread_ = nullptr;
     HANDLE ready_ = nullptr;
+    HANDLE hanging_ = nullptr;  // set while the thread sleeps
     std::mutex mutex_;
     std::vector<RecordedKey> keys_;
     std::vector<HWND> focusGained_;
