@@ -43,8 +43,9 @@ ShellWindowsFactory SetShellWindowsFactory(ShellWindowsFactory factory) {
 
 bool ReadFileManagerView(HWND fileManagerWindow, ViewFact fact, ShellViewFacts& facts) {
     if (!fileManagerWindow || !IsWindow(fileManagerWindow)) return false;
+    // A thread already in the multithreaded apartment can use COM all the same.
     ComApartment com;
-    if (FAILED(com.result)) return false;
+    if (FAILED(com.result) && com.result != RPC_E_CHANGED_MODE) return false;
     ComPtr<IShellWindows> windows;
     if (FAILED(g_factory(&windows)) || !windows.p) return false;
     LONG count = 0;
