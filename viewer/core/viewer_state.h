@@ -89,6 +89,8 @@ struct ViewerState {
     int32_t handlerDepth;     // window-procedure calls running on this record
     int32_t destroyed;        // the window is gone; freed when handlerDepth is 0
     int32_t reloadPending;    // a resize asked for a decode that has not run yet
+    DWORD filerFocusThread;   // owner of filerFocus when it was captured: keys go
+    DWORD filerFocusProcess;  // to that window and to no other that takes its handle
 };
 
 // Posted after a resize with "ReloadByResize": the decode for the new size

@@ -9,20 +9,6 @@ namespace {
 // registers (not the "2" factory, whose interface adds nothing we use).
 const CLSID kImagingFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 
-// Owns one COM interface pointer.
-template <typename T>
-struct ComPtr {
-    T* p = nullptr;
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-};
-
 // Frame 0 of `decoder`, converted to BGRA and copied into a DIB section.
 HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder) {
     ComPtr<IWICBitmapFrameDecode> frame;

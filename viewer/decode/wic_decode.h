@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "viewer/core/com.h"  // ComApartment, which the window thread holds for every decode
+
 // Frame 0 of the file at `path`, or null.
 HBITMAP DecodeWicFile(const wchar_t* path);
 
@@ -30,16 +32,3 @@ bool PremultiplyAlpha(HBITMAP bitmap, bool* opaque = nullptr);
 // The same rule on bytes in blue, green, red, alpha order; returns whether
 // every alpha was 255.
 bool PremultiplyPixels(uint8_t* pixels, size_t pixelCount);
-
-// COM for the calling thread (single-threaded apartment), from construction to
-// destruction; the main window holds one for its whole life, since every decode
-// runs on its thread.
-struct ComApartment {
-    HRESULT result;
-    ComApartment() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(result)) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-};

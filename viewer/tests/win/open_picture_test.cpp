@@ -116,35 +116,7 @@ TEST_F(OpenPicture, DropOpensTheFirstDroppedFile) {
     EXPECT_STREQ(state_->destinationFolder, L"");
 }
 
-BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
-// Answers the open dialog from another thread, as a user would: the file name
-// typed into the name box, then OK.
-void AnswerOpenDialog(DWORD uiThread, std::wstring path, bool cancel) {
-    for (int tries = 0; tries < 200; ++tries) {
-        Sleep(50);
-        HWND dialog = nullptr;
-        EnumThreadWindows(uiThread, FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (!dialog) continue;
-        if (!cancel) {
-            // The name box is a combo box (cmb13) in the Explorer-style dialog and
-            // an edit box (edt1) in the old one.
-            HWND box = GetDlgItem(dialog, 0x47c);
-            if (!box) box = GetDlgItem(dialog, 0x480);
-            SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        }
-        PostMessageW(dialog, WM_COMMAND, cancel ? IDCANCEL : IDOK, 0);
-        return;
-    }
-}
 
 TEST_F(OpenPicture, OpenDialogOpensTheChosenFileAndUnlinks) {
     std::wstring folder = MakeFolderWith(L"dialog", kAbc);

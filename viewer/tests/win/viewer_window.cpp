@@ -21,6 +21,14 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return MainWindowProc(window, message, wParam, lParam);
 }
 
+BOOL CALLBACK FindVisibleDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
 }  // namespace
 
 void ViewerWindowTest::SetUp() {
@@ -100,4 +108,22 @@ std::vector<std::wstring> Names(const std::vector<std::wstring>& paths) {
     std::vector<std::wstring> names;
     for (const std::wstring& path : paths) names.push_back(path.substr(path.rfind(L'\\') + 1));
     return names;
+}
+
+void AnswerOpenDialog(DWORD uiThread, std::wstring path, bool cancel) {
+    for (int tries = 0; tries < 200; ++tries) {
+        Sleep(50);
+        HWND dialog = nullptr;
+        EnumThreadWindows(uiThread, FindVisibleDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) continue;
+        if (!cancel) {
+            // The name box is a combo box (cmb13) in the Explorer-style dialog and
+            // an edit box (edt1) in the old one.
+            HWND box = GetDlgItem(dialog, 0x47c);
+            if (!box) box = GetDlgItem(dialog, 0x480);
+            SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        }
+        PostMessageW(dialog, WM_COMMAND, cancel ? IDCANCEL : IDOK, 0);
+        return;
+    }
 }

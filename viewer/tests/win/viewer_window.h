@@ -51,3 +51,7 @@ std::wstring Join(const std::wstring& folder, const std::wstring& name);
 
 // The names (last path elements) of a list of paths.
 std::vector<std::wstring> Names(const std::vector<std::wstring>& paths);
+
+// Answers the open dialog of thread `uiThread` from another thread, as a user
+// would: the file name typed into the name box, then OK (or Cancel).
+void AnswerOpenDialog(DWORD uiThread, std::wstring path, bool cancel);
