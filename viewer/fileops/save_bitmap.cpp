@@ -148,6 +148,12 @@ bool WriteBitmapFile(HBITMAP bitmap, const wchar_t* path) {
     wchar_t folder[MAX_PATH];
     ParentFolder(path, folder);
     if (!folder[0]) lstrcpyW(folder, L".");
+    // A read-only file or a folder in the target's place stays (not every
+    // file system refuses the replacement by itself).
+    const DWORD existing = GetFileAttributesW(path);
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+        return false;
+    }
     wchar_t temporary[MAX_PATH];
     if (!GetTempFileNameW(folder, L"oxl", 0, temporary)) return false;
     HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
