@@ -3,6 +3,7 @@
 // languages, and the failure paths, which must leave the user's files as they
 // were. The folder dialog is answered through the dialog seam.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -115,6 +116,7 @@ TEST_F(FileOperations, DeletingTheOnlyFileLeavesNoPictureAndTheCrossedIcons) {
     EXPECT_EQ(state_->picture.bitmap, nullptr);
     EXPECT_EQ(state_->displayBitmap, nullptr);
     EXPECT_EQ(state_->picture.width, 1);
+    EXPECT_EQ(Title(), L"Oxel");
     EXPECT_EQ(SmallIcon(), ResourceIcon(L"OxelICON_SM_X"));
     EXPECT_FALSE(Exists(Join(folder, L"only.jpg")));
     EXPECT_EQ(CountInRecycleBin(L"only.jpg"), binned + 1);
@@ -369,6 +371,62 @@ TEST_F(FileOperations, TheOtherLanguage) {
     ExpectBox(0, L"File is gone.", MB_OK | MB_ICONINFORMATION);
     EXPECT_EQ(SmallIcon(), ResourceIcon(L"OxelICON_SM_X"));
     EXPECT_TRUE(Exists(Join(target, L"a.jpg")));
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::wstring> g_selections;
+
+LRESULT CALLBACK RecordingDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == BFFM_SETSELECTIONW && wParam) g_selections.push_back(reinterpret_cast<const wchar_t*>(lParam));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The callback on a stand-in for the folder dialog: a window with a real
+// tree whose selected item lies outside the view.
+TEST(BrowseFolderCallback, SelectsTheStartFolderAndScrollsItIntoViewOnce) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    WNDCLASSW type = {};
+    type.lpfnWndProc = RecordingDialogProc;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.lpszClassName = L"OxelTestFolderDialog";
+    RegisterClassW(&type);
+    HWND dialog = CreateWindowW(L"OxelTestFolderDialog", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
+                                type.hInstance, nullptr);
+    HWND tree = CreateWindowW(WC_TREEVIEWW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, dialog, nullptr,
+                              type.hInstance, nullptr);
+    ASSERT_NE(tree, nullptr);
+    std::vector<HTREEITEM> items;
+    for (int i = 0; i < 60; ++i) {
+        std::wstring text = L"folder " + std::to_wstring(i);
+        TVINSERTSTRUCTW insert = {};
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT;
+        insert.item.pszText = &text[0];
+        items.push_back(reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert))));
+    }
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(items[50]));
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(items[0]));
+    ASSERT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), reinterpret_cast<LRESULT>(items[0]));
+
+    wchar_t start[256] = L"C:\\windows";
+    g_selections.clear();
+    const LPARAM data = reinterpret_cast<LPARAM>(start);
+    EXPECT_EQ(BrowseFolderCallback(dialog, BFFM_SELCHANGED, 0, data), 0);  // not armed yet
+    EXPECT_TRUE(g_selections.empty());
+    EXPECT_EQ(BrowseFolderCallback(dialog, BFFM_INITIALIZED, 0, data), 0);
+    EXPECT_EQ(BrowseFolderCallback(dialog, BFFM_SELCHANGED, 0, data), 0);
+    EXPECT_EQ(g_selections, (std::vector<std::wstring>{start, start}));
+    EXPECT_NE(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), reinterpret_cast<LRESULT>(items[0]));
+    // Disarmed: the user's own choices are left alone.
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(items[0]));
+    EXPECT_EQ(BrowseFolderCallback(dialog, BFFM_SELCHANGED, 0, data), 0);
+    EXPECT_EQ(g_selections.size(), 2u);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0), reinterpret_cast<LRESULT>(items[0]));
+    DestroyWindow(dialog);
 }
 
 }  // namespace

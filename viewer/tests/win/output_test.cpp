@@ -216,6 +216,11 @@ TEST_F(Output, ATurnedPictureIsSavedTurnedAndReadsBackTheSame) {
     EXPECT_EQ(wrong, 0);
     // Only the saved file is left in the folder.
     EXPECT_EQ(FilesIn(elsewhere), (std::vector<std::wstring>{L"turned.bmp"}));
+    // Without "MemorizeFolder" the next save starts in the shown folder again.
+    g_saveAnswer.clear();
+    Send(WM_COMMAND, IDM_SAVE_IMAGE);
+    ASSERT_EQ(g_saveCalls.size(), 2u);
+    EXPECT_EQ(g_saveCalls[1].initialFolder, folder);
 }
 
 TEST_F(Output, SavingOverTheShownFileIsRefusedInEitherLanguage) {
