@@ -14,10 +14,7 @@
 
 namespace {
 
-int RealDeviceCaps(HDC dc, int index) { return GetDeviceCaps(dc, index); }
-int RealStartDoc(HDC dc, const DOCINFOW* document) { return StartDocW(dc, document); }
-
-const PrinterCalls kGdiCalls = {RealDeviceCaps, RealStartDoc, StartPage, StretchDIBits, EndPage, EndDoc};
+const PrinterCalls kGdiCalls = {GetDeviceCaps, StartDocW, StartPage, StretchDIBits, EndPage, EndDoc};
 const PrinterCalls* g_calls = &kGdiCalls;
 
 // Premultiplied pixels laid on white paper: colour + (255 − alpha).

@@ -19,16 +19,16 @@ void PrintPicture(ViewerState& state);
 
 // The printer calls that PrintPicture makes on the dialog's device context,
 // replaceable so that a test can give the page's figures and record the
-// drawing without a printer.
+// drawing without a printer. They are the system's own signatures.
 struct PrinterCalls {
-    int (*deviceCaps)(HDC printer, int index);
-    int (*startDoc)(HDC printer, const DOCINFOW* document);
-    int (*startPage)(HDC printer);
-    int (*stretchDIBits)(HDC printer, int x, int y, int width, int height, int sourceX, int sourceY,
+    int(WINAPI* deviceCaps)(HDC printer, int index);
+    int(WINAPI* startDoc)(HDC printer, const DOCINFOW* document);
+    int(WINAPI* startPage)(HDC printer);
+    int(WINAPI* stretchDIBits)(HDC printer, int x, int y, int width, int height, int sourceX, int sourceY,
                          int sourceWidth, int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage,
                          DWORD rop);
-    int (*endPage)(HDC printer);
-    int (*endDoc)(HDC printer);
+    int(WINAPI* endPage)(HDC printer);
+    int(WINAPI* endDoc)(HDC printer);
 };
 
 // Null restores the real GDI calls. Returns the previous set.

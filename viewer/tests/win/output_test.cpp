@@ -423,7 +423,7 @@ BOOL AnswerPrintDialog(PRINTDLGW* dialog) {
     return TRUE;
 }
 
-int PageCaps(HDC, int index) {
+int WINAPI PageCaps(HDC, int index) {
     switch (index) {
     case LOGPIXELSX:
     case LOGPIXELSY:
@@ -436,18 +436,18 @@ int PageCaps(HDC, int index) {
         return 0;
     }
 }
-int RecordStartDoc(HDC, const DOCINFOW* document) {
+int WINAPI RecordStartDoc(HDC, const DOCINFOW* document) {
     g_print.documentName = document->lpszDocName;
     return ++g_print.starts;
 }
-int RecordStartPage(HDC) { return ++g_print.pages; }
-int RecordDraw(HDC, int x, int y, int width, int height, int, int, int sourceWidth, int sourceHeight, const void*,
+int WINAPI RecordStartPage(HDC) { return ++g_print.pages; }
+int WINAPI RecordDraw(HDC, int x, int y, int width, int height, int, int, int sourceWidth, int sourceHeight, const void*,
                const BITMAPINFO*, UINT, DWORD) {
     g_print.draws.push_back({x, y, width, height, sourceWidth, sourceHeight});
     return height;
 }
-int RecordEndPage(HDC) { return ++g_print.pageEnds; }
-int RecordEndDoc(HDC) { return ++g_print.ends; }
+int WINAPI RecordEndPage(HDC) { return ++g_print.pageEnds; }
+int WINAPI RecordEndDoc(HDC) { return ++g_print.ends; }
 const PrinterCalls kRecorder = {PageCaps, RecordStartDoc, RecordStartPage, RecordDraw, RecordEndPage, RecordEndDoc};
 
 TEST_F(Output, APrintLandsOnThePageAtTheComputedPlaceAndSize) {
