@@ -8,6 +8,7 @@
 
 #include "viewer/core/dialogs.h"
 #include "viewer/core/viewer_state.h"
+#include "viewer/display/geometry.h"
 #include "viewer/display/view_scroll.h"
 #include "viewer/fileops/print_layout.h"
 #include "viewer/fileops/turned_picture.h"
@@ -82,7 +83,10 @@ const PrinterCalls* SetPrinterCalls(const PrinterCalls* calls) {
 }
 
 void CopyPictureToClipboard(ViewerState& state) {
-    HBITMAP turned = TurnedPictureCopy(state);
+    const DecodedPicture& picture = state.picture;
+    if (!picture.bitmap || picture.width <= 0 || picture.height <= 0) return;
+    // Unturned, this is the decoded bitmap itself: it is only read.
+    HBITMAP turned = MakeRotatedBitmap(state.window, picture.bitmap, picture.width, picture.height, state.settings);
     if (!turned) return;
     BITMAP facts = {};
     GetObjectW(turned, sizeof facts, &facts);
@@ -103,7 +107,7 @@ void CopyPictureToClipboard(ViewerState& state) {
     if (from) DeleteDC(from);
     if (to) DeleteDC(to);
     ReleaseDC(state.window, screen);
-    DeleteObject(turned);
+    FreeDisplayBitmap(turned, picture.bitmap);
     if (copied && OpenClipboard(state.window)) {
         EmptyClipboard();
         // From here on the clipboard owns the bitmap.

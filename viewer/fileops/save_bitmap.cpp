@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -12,7 +13,7 @@
 #include "viewer/core/message_box.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/fileops/path_checks.h"
-#include "viewer/fileops/turned_picture.h"
+#include "viewer/display/geometry.h"
 
 namespace {
 
@@ -66,12 +67,11 @@ bool WriteBitmapTo(HANDLE file, HBITMAP bitmap) {
     if (width <= 0 || height <= 0) return false;
     const WORD depth = FileDepth(static_cast<WORD>(facts.bmBitsPixel * facts.bmPlanes));
     const uint32_t entries = ColourEntries(depth);
-    // Sizes checked before anything is allocated: the file's size field has
-    // 32 bits.
+    // The file's size field has 32 bits.
     const uint64_t rowSize = (static_cast<uint64_t>(width) * depth + 31) / 32 * 4;
     const uint64_t pixelBytes = rowSize * static_cast<uint64_t>(height);
     const uint64_t offset = kHeadersSize + 4ull * entries;
-    if (offset + pixelBytes > 0xFFFFFFFFull || pixelBytes > SIZE_MAX) return false;
+    if (offset + pixelBytes > 0xFFFFFFFFull) return false;
 
     struct {
         BITMAPINFOHEADER header;
@@ -95,30 +95,34 @@ bool WriteBitmapTo(HANDLE file, HBITMAP bitmap) {
         GetDIBColorTable(memory, 0, entries, info.colours);
         SelectObject(memory, previous);
     }
-    void* pixels = HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(pixelBytes));
-    bool done = pixels != nullptr;
-    if (done) {
-        GdiFlush();
+    // The rows go through a band of at most 16 MB, bottom row first as the
+    // file holds them, so that a large picture needs no second full copy.
+    const uint64_t bandRows64 = std::max<uint64_t>(1, std::min<uint64_t>(height, (16u << 20) / rowSize));
+    const int32_t bandRows = static_cast<int32_t>(bandRows64);
+    void* band = HeapAlloc(GetProcessHeap(), 0, static_cast<size_t>(rowSize * bandRows64));
+    bool done = band != nullptr;
+    GdiFlush();
+    for (int32_t scan = 0; done && scan < height; scan += bandRows) {
+        const int32_t rows = std::min(bandRows, height - scan);
         // GetDIBits wants the bitmap outside any device context.
-        done = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels, reinterpret_cast<BITMAPINFO*>(&info),
-                         DIB_RGB_COLORS) == height;
+        done = GetDIBits(memory, bitmap, static_cast<UINT>(scan), static_cast<UINT>(rows), band,
+                         reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == rows;
+        if (done && scan == 0) {
+            uint8_t headers[kHeadersSize] = {'B', 'M'};
+            PutU32(headers + 2, static_cast<uint32_t>(offset + pixelBytes));
+            PutU32(headers + 10, static_cast<uint32_t>(offset));
+            PutU32(headers + 14, 40);
+            PutU32(headers + 18, static_cast<uint32_t>(width));
+            PutU32(headers + 22, static_cast<uint32_t>(height));
+            PutU16(headers + 26, 1);
+            PutU16(headers + 28, depth);
+            // Compression, image size, resolutions and colour counts stay 0.
+            done = WriteAll(file, headers, sizeof headers) && WriteAll(file, info.colours, 4ull * entries);
+        }
+        if (done) done = WriteAll(file, band, rowSize * static_cast<uint64_t>(rows));
     }
     DeleteDC(memory);
-
-    if (done) {
-        uint8_t headers[kHeadersSize] = {'B', 'M'};
-        PutU32(headers + 2, static_cast<uint32_t>(offset + pixelBytes));
-        PutU32(headers + 10, static_cast<uint32_t>(offset));
-        PutU32(headers + 14, 40);
-        PutU32(headers + 18, static_cast<uint32_t>(width));
-        PutU32(headers + 22, static_cast<uint32_t>(height));
-        PutU16(headers + 26, 1);
-        PutU16(headers + 28, depth);
-        // Compression, image size, resolutions and colour counts stay 0.
-        done = WriteAll(file, headers, sizeof headers) && WriteAll(file, info.colours, 4ull * entries) &&
-               WriteAll(file, pixels, pixelBytes);
-    }
-    if (pixels) HeapFree(GetProcessHeap(), 0, pixels);
+    if (band) HeapFree(GetProcessHeap(), 0, band);
     return done;
 }
 
@@ -196,9 +200,11 @@ SaveResult SavePictureAsBitmap(ViewerState& state) {
         return result;
     }
 
-    HBITMAP turned = TurnedPictureCopy(state);
+    // Unturned, this is the decoded bitmap itself: it is only read.
+    const DecodedPicture& picture = state.picture;
+    HBITMAP turned = MakeRotatedBitmap(state.window, picture.bitmap, picture.width, picture.height, state.settings);
     const bool written = turned && WriteBitmapFile(turned, file);
-    if (turned) DeleteObject(turned);
+    FreeDisplayBitmap(turned, picture.bitmap);
     if (!written) {
         TellSaveFailed(state, file);
         return result;

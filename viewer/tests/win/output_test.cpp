@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -363,6 +364,33 @@ TEST(WriteBitmapFile, WritesEachDepthWithItsColourTable) {
         }
         EXPECT_EQ(wrong, 0) << depth;
     }
+}
+
+// Larger than the 16 MB band that the rows pass through: every row lands in
+// its place, bottom row first.
+TEST(WriteBitmapFile, WritesALargeBitmapBandByBand) {
+    const int width = 8192, height = 600;  // 32 KB rows: 512 to a band
+    HDC screen = GetDC(nullptr);
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateTopDownSection(screen, width, height, reinterpret_cast<void**>(&bits));
+    ReleaseDC(nullptr, screen);
+    ASSERT_NE(bitmap, nullptr);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bits[y * width + x] = static_cast<uint32_t>(y << 16 | (x & 0xFFFF));
+    const std::wstring path = Join(MakeFolderWith(L"large", {}), L"large.bmp");
+    EXPECT_TRUE(WriteBitmapFile(bitmap, path.c_str()));
+    DeleteObject(bitmap);
+    const std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 54u + 4u * width * height);
+    int wrong = 0;
+    for (int row = 0; row < height; ++row) {
+        std::vector<uint32_t> pixels(width);
+        memcpy(pixels.data(), file.data() + 54 + static_cast<size_t>(row) * width * 4, width * 4u);
+        const int y = height - 1 - row;
+        for (int x = 0; x < width; ++x) wrong += pixels[x] != static_cast<uint32_t>(y << 16 | (x & 0xFFFF));
+    }
+    EXPECT_EQ(wrong, 0);
+    DeleteFileW(path.c_str());
 }
 
 TEST_F(Output, TheClipboardGetsThePictureAsItIsTurned) {
