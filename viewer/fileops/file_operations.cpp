@@ -171,8 +171,11 @@ bool TransferCurrentFile(ViewerState& state, bool move) {
     const BOOL done = move ? MoveFileW(source.path, target) : CopyFileW(source.path, target, TRUE);
     if (!done) {
         // Nothing stood at the target before: whatever a broken-off copy left
-        // there is ours, and goes while the source is still whole.
-        if (Exists(target) && Exists(source.path)) DeleteFileW(target);
+        // there is ours, and goes while the source is still whole. A file
+        // that another program put there meanwhile is not ours.
+        const DWORD error = GetLastError();
+        const bool appeared = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+        if (!appeared && Exists(target) && Exists(source.path)) DeleteFileW(target);
         Tell(state, failed, source.name);
         return false;
     }
