@@ -317,6 +317,8 @@ TEST_F(FileOperations, FailuresLeaveTheFilesAsTheyWere) {
 
     // A folder of the file's name stands in the target: it is not replaced.
     std::wstring blocked = MakeFolderWith(L"blocked", {});
+    DeleteFileW(Join(blocked, L"locked.jpg\\inside.txt").c_str());  // left by an earlier run
+    RemoveDirectoryW(Join(blocked, L"locked.jpg").c_str());
     ASSERT_TRUE(CreateDirectoryW(Join(blocked, L"locked.jpg").c_str(), nullptr));
     ASSERT_TRUE(WriteWholeFile(Join(blocked, L"locked.jpg\\inside.txt"), "kept"));
     g_folderAnswer = blocked;
