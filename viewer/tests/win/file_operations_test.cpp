@@ -249,12 +249,14 @@ TEST_F(FileOperations, ACancelledDialogOrTheFilesOwnFolderChangeNothing) {
     g_folderAnswer = folder;
     CharUpperW(&g_folderAnswer[0]);
     g_folderAnswer += L"\\";
-    for (WORD command : {IDM_MOVE, IDM_COPY}) {
-        boxes_.clear();
-        Send(WM_COMMAND, command);
-        ASSERT_EQ(boxes_.size(), 1u) << command;
-        ExpectBox(0, L"現在と同じフォルダが選択されました。", MB_OK | MB_ICONERROR);
-    }
+    boxes_.clear();
+    Send(WM_COMMAND, IDM_MOVE);
+    state_->settings.English = 1;
+    Send(WM_COMMAND, IDM_COPY);
+    state_->settings.English = 0;
+    ASSERT_EQ(boxes_.size(), 2u);
+    ExpectBox(0, L"現在と同じフォルダが選択されました。", MB_OK | MB_ICONERROR);
+    ExpectBox(1, L"Select same folder as current.", MB_OK | MB_ICONERROR);
     EXPECT_TRUE(Exists(Join(folder, L"a.jpg")));
     EXPECT_EQ(state_->lastListIndex, 0);
     // The next dialog starts from the folder chosen.
