@@ -17,6 +17,8 @@
 #include "viewer/filelist/file_list.h"
 #include "viewer/filelist/sort_order.h"
 #include "viewer/fileops/file_operations.h"
+#include "viewer/fileops/print_clipboard.h"
+#include "viewer/fileops/save_bitmap.h"
 #include "viewer/fileops/information.h"
 #include "viewer/input/menus.h"
 
@@ -66,18 +68,48 @@ void PrepareDestinationFolder(ViewerState& state) {
 }
 
 // After delete and move, whatever they did: the entry at `currentIndex` is
-// loaded afresh, or none is shown when the list is empty.
+// loaded afresh, or none is shown when the list is empty. A running animation
+// of the removed file stops with it.
 void ReloadAfterRemoval(ViewerState& state) {
-    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
+    LoadEntry(state, state.currentIndex);
     if (state.lastListIndex == -1) {
         state.picture.width = 1;
         state.picture.height = 1;
-    } else {
-        FreeFileBuffer(state.decodeState);
-        DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
-                      state.plugins, state.window, 1, state.picture);
     }
     state.viewResetPending = 1;
+    UpdateMenus(state);
+}
+
+// A picture saved into the folder being browsed: listed at once with
+// "RereadFileList" (unless it replaced a listed file), else the list is out
+// of date, and the folder check of an activation runs now. True when the
+// window should show the crossed-out icons.
+bool TakeSavedFile(ViewerState& state, const wchar_t* path) {
+    FileList& list = state.fileList;
+    if (state.settings.RereadFileList) {
+        const std::wstring shown = list.paths[state.currentIndex];
+        bool listed = false;
+        for (const std::wstring& entry : list.paths) listed = listed || lstrcmpiW(entry.c_str(), path) == 0;
+        if (!listed) {
+            WIN32_FILE_ATTRIBUTE_DATA data;
+            if (list.facts.size() == list.paths.size() &&
+                GetFileAttributesExW(path, GetFileExInfoStandard, &data)) {
+                list.facts.push_back(
+                    {data.nFileSizeLow, FileTimeValue(data.ftCreationTime), FileTimeValue(data.ftLastWriteTime)});
+            } else {
+                list.facts.clear();  // the sort reads the files' facts by name
+            }
+            list.paths.push_back(path);
+        }
+        SortFileList(list, state.settings);
+        state.currentIndex = FindInList(list, shown.c_str());
+        state.lastListIndex = static_cast<int32_t>(list.paths.size()) - 1;
+        return false;
+    }
+    // The first parameter is no activation state: the check runs without
+    // touching the click arming.
+    SendMessageW(state.window, WM_ACTIVATE, static_cast<WPARAM>(-1), 0);
+    return !state.closing && !state.settings.AssociatedIcon;
 }
 
 void ToggleViewFlag(ViewerState& state, int32_t& flag) {
@@ -87,7 +119,9 @@ void ToggleViewFlag(ViewerState& state, int32_t& flag) {
 }
 
 // Runs one command's action; true when it asks for a new display bitmap.
-bool RunAction(ViewerState& state, WORD command, LPARAM lParam) {
+// `crossIcons`: the action left the window with the crossed-out icons (an
+// emptied list, a list out of date), which outlast the common handling.
+bool RunAction(ViewerState& state, WORD command, LPARAM lParam, bool& crossIcons) {
     if (ScrollByCommand(state.window, command, state.settings, state.vScroll, state.hScroll)) return false;
     const bool hasList = state.lastListIndex != -1;
     const bool hasPicture = state.picture.bitmap != nullptr;
@@ -111,31 +145,38 @@ bool RunAction(ViewerState& state, WORD command, LPARAM lParam) {
         PrintPicture(state);
         break;
     case IDM_DELETE:
-    case IDM_MOVE:
+    case IDM_MOVE: {
         if (!hasList) break;
         state.settings.slideShowOn = 0;
+        ListChange change;
         if (command == IDM_DELETE) {
-            DeleteCurrentFile(state);
+            change = DeleteCurrentFile(state);
         } else {
             PrepareDestinationFolder(state);
-            MoveCurrentFile(state);
+            change = MoveCurrentFile(state);
         }
         if (state.closing) break;
+        crossIcons = change == ListChange::kEmptied;
         ReloadAfterRemoval(state);
         return true;
+    }
     case IDM_COPY:
         if (!hasList) break;
         state.settings.slideShowOn = 0;
         PrepareDestinationFolder(state);
         CopyCurrentFile(state);
         break;
-    case IDM_SAVE_IMAGE:
+    case IDM_SAVE_IMAGE: {
         if (!hasPicture || !hasList) break;
         state.settings.slideShowOn = 0;
         PrepareDestinationFolder(state);
-        SavePictureAsBitmap(state);
+        const SaveResult saved = SavePictureAsBitmap(state);
+        if (state.closing) break;
+        if (saved.outcome == SaveOutcome::kSavedIntoShownFolder) crossIcons = TakeSavedFile(state, saved.path);
+        if (state.closing) break;
         UpdateMenus(state);
         break;
+    }
     case IDM_FIT_OUT:
         ToggleViewFlag(state, state.settings.FitOut);
         break;
@@ -241,7 +282,8 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
     state.viewResetPending = 0;
     GetScrollInfo(state.window, SB_VERT, &state.vScroll);
     GetScrollInfo(state.window, SB_HORZ, &state.hScroll);
-    const bool newDisplayBitmap = RunAction(state, command, lParam);
+    bool crossIcons = false;
+    const bool newDisplayBitmap = RunAction(state, command, lParam, crossIcons);
     // EXIT, or a dialog of the action in which the window was closed, has
     // released what the window owned.
     if (state.closing) return;
@@ -249,6 +291,7 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
     SetScrollInfo(state.window, SB_HORZ, &state.hScroll, FALSE);
 
     if (!state.settings.slideShowOn) EndSlideShowDisplay(state);
+    if (crossIcons) SetStateIcons(state.window, 0);
     if (newDisplayBitmap) RebuildDisplayBitmap(state);
     if (state.tooltip && state.settings.ShowToolTip != 0 && wParam != IDM_ARC_NEXT) RefreshTooltip(state);
     InvalidateRect(state.window, nullptr, FALSE);

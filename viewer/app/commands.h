@@ -1,7 +1,8 @@
 // Command dispatch: every WM_COMMAND of the main window, from the menus, the
 // accelerators, the mouse and the timers, with the handling common to all of
-// them. Every action runs; those of the animation and of the file operations
-// call placeholders that do nothing yet.
+// them. The window code acts on what the lower floors report: it reloads the
+// picture after a delete or move and sets the icons of an emptied or
+// out-of-date list.
 #pragma once
 
 #include <windows.h>

@@ -1,20 +1,39 @@
-// The file operations of the commands: delete, move and copy the shown file,
-// save the shown picture as a bitmap, print it and copy it to the clipboard.
-// Not built yet: each one does nothing, and the list and the files stay as
-// they are.
+// Deleting, moving and copying the shown file (commands 310, 320 and 330):
+// the checks, the folder dialog, the questions and error messages in both
+// languages, and the list update. Each operation tells the user of every
+// outcome itself and reports to the caller only how the list changed; the
+// window code reloads the picture and sets the icons.
 #pragma once
+
+#include <windows.h>
 
 struct ViewerState;
 
+// How an operation left the file list.
+enum class ListChange {
+    kUnchanged,  // nothing removed (cancelled, refused or failed)
+    kRemoved,    // the shown entry is gone; `currentIndex` names the next one
+    kEmptied,    // the shown entry was the last: the list is empty now
+};
+
 // Command 310: the current file to the recycle bin, and out of the list.
-void DeleteCurrentFile(ViewerState& state);
-// Command 320: the current file into `destinationFolder`, and out of the list.
-void MoveCurrentFile(ViewerState& state);
-// Command 330: a copy of the current file into `destinationFolder`.
+ListChange DeleteCurrentFile(ViewerState& state);
+// Command 320: the current file into a folder chosen from `destinationFolder`,
+// and out of the list.
+ListChange MoveCurrentFile(ViewerState& state);
+// Command 330: a copy of the current file into a folder chosen from
+// `destinationFolder`; the list and the picture stay.
 void CopyCurrentFile(ViewerState& state);
-// Command 350: the shown picture as a bitmap file.
-void SavePictureAsBitmap(ViewerState& state);
-// Command 290: the shown picture on one printed page.
-void PrintPicture(ViewerState& state);
-// Command 280: the shown picture, as it is turned, on the clipboard.
-void CopyPictureToClipboard(ViewerState& state);
+
+// `path` to the recycle bin, without any dialog of the system's; true when it
+// is gone from its place.
+bool SendToRecycleBin(const wchar_t* path);
+
+// Takes the current entry out of the list after a delete or move: the next
+// file takes its place, after the last one the previous; an emptied list is
+// told to the user with "File is gone.".
+ListChange RemoveCurrentEntry(ViewerState& state);
+
+// The folder dialog's callback: opens the dialog on the folder passed as its
+// data and scrolls it into view once.
+int CALLBACK BrowseFolderCallback(HWND dialog, UINT message, LPARAM lParam, LPARAM data);

@@ -2,16 +2,31 @@
 #include "viewer_window.h"
 
 #include "test_support.h"
+#include "viewer/core/dialogs.h"
 #include "viewer/core/message_box.h"
 
 namespace {
 
 ViewerWindowTest* g_current = nullptr;
 std::vector<RecordedBox>* g_boxes = nullptr;
+std::deque<int>* g_answers = nullptr;
 
 int RecordBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT flags) {
     if (g_boxes) g_boxes->push_back({owner, text ? text : L"", caption ? caption : L"", flags});
-    return IDOK;
+    if (!g_answers || g_answers->empty()) return IDOK;
+    const int answer = g_answers->front();
+    g_answers->pop_front();
+    return answer;
+}
+
+PIDLIST_ABSOLUTE CancelFolderDialog(BROWSEINFOW*) { return nullptr; }
+BOOL CancelSaveDialog(OPENFILENAMEW*) { return FALSE; }
+BOOL CancelPrintDialog(PRINTDLGW*) { return FALSE; }
+
+void CancelAllDialogs() {
+    SetFolderDialogHook(CancelFolderDialog);
+    SetSaveDialogHook(CancelSaveDialog);
+    SetPrintDialogHook(CancelPrintDialog);
 }
 
 std::vector<WORD>* g_commands = nullptr;
@@ -36,7 +51,9 @@ void ViewerWindowTest::SetUp() {
     (void)registered;
     g_current = this;
     g_boxes = &boxes_;
+    g_answers = &answers_;
     SetMessageBoxHook(RecordBox);
+    CancelAllDialogs();
 }
 
 void ViewerWindowTest::TearDown() {
@@ -44,8 +61,10 @@ void ViewerWindowTest::TearDown() {
     g_commands = nullptr;
     PumpMessages(0);
     SetMessageBoxHook(nullptr);
+    CancelAllDialogs();
     SetCreationCommandLine(nullptr);
     g_boxes = nullptr;
+    g_answers = nullptr;
     g_current = nullptr;
 }
 
@@ -126,4 +145,11 @@ void AnswerOpenDialog(DWORD uiThread, std::wstring path, bool cancel) {
         PostMessageW(dialog, WM_COMMAND, cancel ? IDCANCEL : IDOK, 0);
         return;
     }
+}
+
+std::wstring FolderOfPictures(const wchar_t* tag, const std::vector<std::wstring>& names) {
+    std::wstring folder = MakeFolderWith(tag, {});
+    const std::string bytes = ReadWholeFile(PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg");
+    for (const std::wstring& name : names) WriteWholeFile(Join(folder, name), bytes);
+    return folder;
 }

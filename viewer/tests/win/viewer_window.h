@@ -1,13 +1,15 @@
 // A main window created in the test process as if the program had been started
 // with a given command line: the settings file of the test program, message
-// boxes taken by a hook and recorded, and every WM_COMMAND that reaches the
-// window recorded in order.
+// boxes taken by a hook, recorded and answered from a queue (OK when it is
+// empty), the common dialogs cancelled unless a test hooks them itself, and
+// every WM_COMMAND that reaches the window recorded in order.
 #pragma once
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -39,12 +41,17 @@ protected:
     ViewerState* state_ = nullptr;
     std::vector<WORD> commands_;
     std::vector<RecordedBox> boxes_;
+    std::deque<int> answers_;  // the buttons the next boxes are answered with
     std::wstring commandLine_;
 };
 
 // A new scratch folder holding files of the given names, each with its own
 // name as contents.
 std::wstring MakeFolderWith(const wchar_t* tag, const std::vector<std::wstring>& names);
+
+// A new scratch folder holding copies of the first sample picture (a JPEG),
+// named as given.
+std::wstring FolderOfPictures(const wchar_t* tag, const std::vector<std::wstring>& names);
 
 // The path joined from a folder and a name.
 std::wstring Join(const std::wstring& folder, const std::wstring& name);

@@ -1,0 +1,33 @@
+// The turned copy; see turned_picture.h.
+#include "viewer/fileops/turned_picture.h"
+
+#include "viewer/core/viewer_state.h"
+#include "viewer/display/geometry.h"
+#include "viewer/display/rotate.h"
+
+HBITMAP TurnedPictureCopy(const ViewerState& state) {
+    const DecodedPicture& picture = state.picture;
+    if (!picture.bitmap || picture.width <= 0 || picture.height <= 0) return nullptr;
+    HBITMAP turned = MakeRotatedBitmap(state.window, picture.bitmap, picture.width, picture.height, state.settings);
+    // Unturned, the display bitmap is the decoded one itself: copy it.
+    if (turned != picture.bitmap) return turned;
+    HDC screen = GetDC(state.window);
+    void* bits = nullptr;
+    HBITMAP copy = CreateTopDownSection(screen, picture.width, picture.height, &bits);
+    if (copy) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = picture.width;
+        info.bmiHeader.biHeight = -picture.height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        GdiFlush();
+        if (GetDIBits(screen, picture.bitmap, 0, picture.height, bits, &info, DIB_RGB_COLORS) != picture.height) {
+            DeleteObject(copy);
+            copy = nullptr;
+        }
+    }
+    ReleaseDC(state.window, screen);
+    return copy;
+}
