@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "plugin_test_support.h"
+#include "decode_test_support.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/archive_access.h"
 #include "viewer_window.h"

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "decode_test_support.h"
 #include "test_support.h"
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
@@ -23,19 +24,6 @@ Settings DefaultSettings() {
     std::wstring ini = MakeScratchFolder(L"decode") + L"\\none.ini";
     return LoadSettings(ini.c_str());
 }
-
-struct Decoded {
-    DecodedPicture picture = {};
-    DecodeState state = {};
-    HBITMAP bitmap = nullptr;
-    Decoded() = default;
-    Decoded(const Decoded&) = delete;
-    Decoded& operator=(const Decoded&) = delete;
-    ~Decoded() {
-        if (bitmap) DeleteObject(bitmap);
-        free(state.fileBuffer);
-    }
-};
 
 void Decode(const std::wstring& path, const Settings& settings, Decoded& out) {
     PluginList plugins;

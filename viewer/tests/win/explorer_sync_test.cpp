@@ -346,14 +346,7 @@ TEST(FileManagerLinkProcess, TheProgramMirrorsItsStepsToTheFileManagerThatStarte
     ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"" + Join(folder, L"b.jpg") + L"\"", child));
     HWND window = WaitForWindowOf(child.id, L"Oxel", 30000);
     ASSERT_NE(window, nullptr);
-    // The viewer ties its input to the file manager's thread; this thread
-    // answers meanwhile.
-    wchar_t title[64] = {};
-    for (int i = 0; i < 100 && wcscmp(title, L"(2/3)b.jpg") != 0; ++i) {
-        PumpMessages(50);
-        GetWindowTextW(window, title, 64);
-    }
-    ASSERT_STREQ(title, L"(2/3)b.jpg");
+    ASSERT_EQ(WaitForTitle(window, L"(2/3)b.jpg"), L"(2/3)b.jpg");
     PostMessageW(window, WM_COMMAND, IDM_NEXT, 0);
     for (int i = 0; i < 100 && filer.Keys().size() < 2; ++i) PumpMessages(50);
     std::vector<RecordedKey> keys = filer.Keys();

@@ -197,15 +197,7 @@ TEST(OpenPictureProcess, StartedWithAPathTheProgramShowsItsPosition) {
     ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"" + Join(folder, L"b.jpg") + L"\"", child));
     HWND window = WaitForWindowOf(child.id, L"Oxel", 30000);
     ASSERT_NE(window, nullptr);
-    // Keep answering messages while waiting: the viewer takes the foreground
-    // window for its file manager, which may be one of this process's, and ties
-    // its input to that window's thread, so its activation waits for this one.
-    wchar_t title[64] = {};
-    for (int i = 0; i < 100 && wcscmp(title, L"(2/3)b.jpg") != 0; ++i) {
-        PumpMessages(50);
-        GetWindowTextW(window, title, 64);
-    }
-    EXPECT_STREQ(title, L"(2/3)b.jpg");
+    EXPECT_EQ(WaitForTitle(window, L"(2/3)b.jpg"), L"(2/3)b.jpg");
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForExit(child, 30000), 0u);
 }

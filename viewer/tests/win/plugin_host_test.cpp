@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "plugin_test_support.h"
+#include "decode_test_support.h"
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/plugin_rules.h"
 

@@ -171,3 +171,12 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
+
+std::wstring WaitForTitle(HWND window, const wchar_t* title) {
+    wchar_t text[256] = {};
+    for (int i = 0; i < 100 && wcscmp(text, title) != 0; ++i) {
+        PumpMessages(50);
+        GetWindowTextW(window, text, 256);
+    }
+    return text;
+}

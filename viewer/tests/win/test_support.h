@@ -60,6 +60,13 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to);
 // polls for up to `milliseconds`.
 HWND WaitForWindowOf(DWORD id, const wchar_t* className, DWORD milliseconds);
 
+// Waits up to five seconds for `window` to carry `title` and returns the title
+// it has then. This thread's messages are answered meanwhile: the viewer takes
+// the foreground window for its file manager, which may be one of this
+// process's, and ties its input to that window's thread, so its activation
+// waits for this one.
+std::wstring WaitForTitle(HWND window, const wchar_t* title);
+
 // The client area of a window as it is on screen, in blue, green, red order.
 struct ClientPixels {
     HBITMAP bitmap = nullptr;

@@ -1,6 +1,7 @@
-// Helpers of the plug-in host and archive tests: a scratch plug-in folder with
-// a settings file naming it, the plug-ins loaded from it, and decoding through
-// them as the viewer does.
+// Helpers of the decoding tests: a decoded picture that frees itself, and for
+// the plug-in host and archive tests a scratch plug-in folder with a settings
+// file naming it, the plug-ins loaded from it, and decoding through them as the
+// viewer does.
 #pragma once
 
 #include <windows.h>
