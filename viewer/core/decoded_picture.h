@@ -29,10 +29,15 @@ struct DecodedPicture {
     int32_t lastIndex;          // highest sub-image index, or -1
 };
 
+// Where the frames lie in `fileBuffer`, found by the first walk over it
+// (viewer/decode/frame_index.h); freed with the buffer.
+struct FrameIndex;
+
 struct DecodeState {
     uint8_t* fileBuffer;  // the whole file, read once per file; null when not read
     uint32_t fileLength;
     int32_t subIndex;
+    FrameIndex* frameIndex;  // owned; null until a frame reader walked the buffer
 };
 
 constexpr int32_t kStatusMissing = -1;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/frame_index.h"
 
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, const PluginList& plugins,
                       HWND window, int direction, DecodedPicture& picture) {
@@ -37,4 +38,6 @@ void FreeFileBuffer(DecodeState& state) {
     free(state.fileBuffer);
     state.fileBuffer = nullptr;
     state.fileLength = 0;
+    delete state.frameIndex;
+    state.frameIndex = nullptr;
 }

@@ -17,5 +17,5 @@
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings,
                       const PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
 
-// Frees the whole-file buffer of the current file.
+// Frees the whole-file buffer of the current file and what was found in it.
 void FreeFileBuffer(DecodeState& state);

@@ -8,23 +8,7 @@ HBITMAP DecodeWithPlugins(const char*, const char*, DecodeState&, const Settings
     return nullptr;
 }
 
-uint32_t CountGifFrames(const uint8_t*, uint32_t) { return 0; }
-
-void ReadGifFrameFacts(const DecodeState&, DecodedPicture&, int32_t&) {}
-
-HBITMAP BuildGifFrame(const DecodeState&, DecodedPicture&) { return nullptr; }
-
-bool ScanPngChunks(DecodeState&, DecodedPicture&, int32_t&) { return false; }
-
-HBITMAP BuildApngFrame(const DecodeState&, DecodedPicture&) { return nullptr; }
-
-HBITMAP DecodeWebpFrame(const char*, DecodeState&, DecodedPicture&) { return nullptr; }
-
-HBITMAP DecodeIconImage(const char*, DecodeState&, DecodedPicture&, int32_t&) { return nullptr; }
-
 HBITMAP DecodeZipArchive(const char*, DecodeState&, const Settings&, const PluginList&, HWND, int,
                          DecodedPicture&) {
     return nullptr;
 }
-
-int32_t ReadTiffBitDepth(const uint8_t*, uint32_t) { return -1; }
