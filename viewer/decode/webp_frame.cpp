@@ -58,13 +58,31 @@ HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture&
     if (!WebPGetInfo(frame.fragment.bytes, frame.fragment.size, &width, &height) || width <= 0 || height <= 0) {
         return nullptr;
     }
+    // The first frame of an animation stands on the whole canvas, so that the
+    // picture has the canvas's size even where the frame is smaller; on the
+    // empty canvas that changes nothing else.
+    int left = frame.x_offset, top = frame.y_offset;
+    int sectionWidth = width, sectionHeight = height;
+    if (count > 1 && state.subIndex == 0) {
+        const int canvasWidth = static_cast<int>(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_WIDTH));
+        const int canvasHeight = static_cast<int>(WebPDemuxGetI(d.demux, WEBP_FF_CANVAS_HEIGHT));
+        if (canvasWidth >= left + width && canvasHeight >= top + height) {
+            sectionWidth = canvasWidth;
+            sectionHeight = canvasHeight;
+        } else {
+            left = top = 0;
+        }
+    } else {
+        left = top = 0;
+    }
     // WebP sides are at most 16,383, so this stays within 32 bits.
-    const size_t stride = static_cast<size_t>(width) * 4;
-    const size_t bytes = stride * static_cast<size_t>(height);
+    const size_t stride = static_cast<size_t>(sectionWidth) * 4;
+    const size_t bytes = stride * static_cast<size_t>(sectionHeight);
     void* bits = nullptr;
-    HBITMAP section = CreateSection(width, height, &bits);
+    HBITMAP section = CreateSection(sectionWidth, sectionHeight, &bits);
     if (!section) return nullptr;
-    if (!WebPDecodeBGRAInto(frame.fragment.bytes, frame.fragment.size, static_cast<uint8_t*>(bits), bytes,
+    uint8_t* at = static_cast<uint8_t*>(bits) + static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 4;
+    if (!WebPDecodeBGRAInto(frame.fragment.bytes, frame.fragment.size, at, bytes - (at - static_cast<uint8_t*>(bits)),
                             static_cast<int>(stride))) {
         DeleteObject(section);
         return nullptr;
@@ -74,7 +92,7 @@ HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture&
     // pixels would be painted too bright.
     if (frame.has_alpha) PremultiplyPixels(static_cast<uint8_t*>(bits), bytes / 4);
 
-    picture.frameRect = {frame.x_offset, frame.y_offset, width, height};
+    picture.frameRect = {frame.x_offset - left, frame.y_offset - top, sectionWidth, sectionHeight};
     picture.delayMs = frame.duration > 0 ? frame.duration : 100;
     picture.disposal = frame.dispose_method == WEBP_MUX_DISPOSE_BACKGROUND ? 2 : 0;
     if (count > 1) picture.disposal += 8;

@@ -78,12 +78,13 @@ HBITMAP NewSection(int32_t width, int32_t height, uint32_t** bits) {
     return section;
 }
 
-// The pixels of a 32-bit top-down DIB section, as every built-in decoder
-// makes them.
+// The pixels of a 32-bit DIB section. Every built-in decoder and this file
+// make them top-down; the header's sign does not tell (Wine reports the
+// height positive), so it is not asked.
 bool PlaneOf(HBITMAP bitmap, PixelPlane& plane) {
     DIBSECTION dib = {};
     if (GetObjectW(bitmap, sizeof(dib), &dib) != sizeof(dib) || !dib.dsBm.bmBits || dib.dsBm.bmBitsPixel != 32 ||
-        dib.dsBmih.biHeight >= 0 || dib.dsBmih.biCompression != BI_RGB) {
+        dib.dsBmih.biCompression != BI_RGB) {
         return false;
     }
     GdiFlush();
