@@ -209,20 +209,18 @@ DecodedPicture DecodeFrame(ViewerState& state, int32_t index) {
     return frame;
 }
 
-// The next tick `lastStepTick` + the current delay from now: a one-shot
-// timer, or a posted tick at once when that time has passed.
+// The next tick `lastStepTick` + the current delay from now, by a one-shot
+// timer. A frame whose time has passed (a late one, or delay 0) is followed
+// after the shortest wait, 1 ms, rather than by a tick posted at once: a
+// posted message is taken before any key or click, so ticks posted back to
+// back would leave the user no way to stop the animation.
 void ArmNextTick(ViewerState& state) {
     if (state.animationTimer) timeKillEvent(state.animationTimer);
-    state.animationTimer = 0;
     const int32_t remaining =
         static_cast<int32_t>(state.lastStepTick + static_cast<DWORD>(state.picture.delayMs) - FrameClock());
-    if (remaining > 0) {
-        state.animationTimer = timeSetEvent(static_cast<UINT>(remaining), state.timerPeriod, TimerCallback,
-                                            reinterpret_cast<DWORD_PTR>(state.window),
-                                            TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
-    } else {
-        PostMessageW(state.window, WM_COMMAND, IDM_ARC_NEXT, 1);
-    }
+    state.animationTimer = timeSetEvent(remaining > 0 ? static_cast<UINT>(remaining) : 1, state.timerPeriod,
+                                        TimerCallback, reinterpret_cast<DWORD_PTR>(state.window),
+                                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
 }
 
 }  // namespace

@@ -131,6 +131,7 @@ write_frames("ten.gif")
 twelve = [[((i * 4, 0, i * 4 + 3, 9), 1 + i % 7)] for i in range(12)]
 save_gif("tenth.gif", palette_frames((48, 10), twelve), 100, 1)
 save_gif("loop2.gif", palette_frames((48, 10), twelve[:3]), 30, 1, loop=2)
+write_frames("loop2.gif")
 save_gif("zero.gif", palette_frames((48, 10), twelve[:4]), 0, 1)
 
 # APNG: every dispose operation and both blend operations, over transparent
