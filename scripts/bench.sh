@@ -1,8 +1,8 @@
 #!/bin/bash
 # Builds and runs the benchmarks under Wine on a virtual display and prints
 # their figures: opening a picture in a folder of 10,000 files for each sort
-# order, the way of a 6000 x 4000 picture from the file to the first paint, and
-# stepping through 50 photographs of 4000 x 3000.
+# order, the way of a 6000 x 4000 picture from the file to the first paint,
+# stepping through 50 photographs of 4000 x 3000, and animation playback.
 # Assumes scripts/setup.sh has run. No pass or fail. Runs the 32-bit build where
 # this machine executes 32-bit programs, else the 64-bit twin (OXEL_BENCH_BUILD
 # = win or win64 chooses).
@@ -12,7 +12,8 @@ build=${OXEL_BUILD:-$root/build}
 oxel_root=$root
 . "$root/scripts/platform.sh"
 name=${OXEL_BENCH_BUILD:-$(oxel_runnable_builds | awk '{print $NF}')}
-cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark >/dev/null
+cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark \
+  viewer_animation_benchmark >/dev/null
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 oxel_wine_env "$name"
@@ -26,3 +27,5 @@ echo "== large picture"
 "$oxel_wine" ./viewer_picture_benchmark.exe </dev/null
 echo "== stepping through 50 photographs of 4000 x 3000"
 "$oxel_wine" ./viewer_step_benchmark.exe </dev/null
+echo "== animation playback"
+"$oxel_wine" ./viewer_animation_benchmark.exe </dev/null
