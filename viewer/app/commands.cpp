@@ -66,16 +66,13 @@ void PrepareDestinationFolder(ViewerState& state) {
 }
 
 // After delete and move, whatever they did: the entry at `currentIndex` is
-// loaded afresh, or none is shown when the list is empty.
+// loaded afresh (a running animation stops, its buffer and canvas go), or
+// none is shown when the list is empty.
 void ReloadAfterRemoval(ViewerState& state) {
-    FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
+    LoadEntry(state, state.currentIndex);
     if (state.lastListIndex == -1) {
         state.picture.width = 1;
         state.picture.height = 1;
-    } else {
-        FreeFileBuffer(state.decodeState);
-        DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
-                      state.plugins, state.window, 1, state.picture);
     }
     state.viewResetPending = 1;
 }
