@@ -51,7 +51,10 @@ HBITMAP DecodePremultiplied(const std::vector<uint8_t>& file) {
 }  // namespace
 
 uint32_t CountGifFrames(const wchar_t* path, DecodeState& state) {
-    if (!ReadFileBuffer(path, state)) return 0;
+    if (!ReadFileBuffer(path, state)) {
+        state.subIndex = 0;
+        return 0;
+    }
     const uint32_t count = static_cast<uint32_t>(GifIndexOf(state).frames.size());
     state.subIndex = NormalizeSubIndex(state.subIndex, count);
     return count;

@@ -92,7 +92,9 @@ TEST(IconImage, OneImageAndDamagedDirectories) {
     for (size_t length = 0; length < full.size(); ++length) {
         int32_t s = 2, l = 0;
         IconImage cut;
-        if (FindIconImage(full.data(), length, s, l, cut)) EXPECT_LE(cut.offset + size_t{cut.length}, length);
+        if (FindIconImage(full.data(), length, s, l, cut)) {
+            EXPECT_LE(cut.offset + size_t{cut.length}, length);
+        }
     }
 }
 

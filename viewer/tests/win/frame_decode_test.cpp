@@ -187,7 +187,9 @@ TEST_F(FrameDecode, HostileCountsSizesAndOffsetsFailCleanly) {
         for (int32_t subIndex : {0, 1, -1}) {
             Decoded d;
             Decode(folder + L"\\" + c.name, d, subIndex);
-            if (!d.picture.bitmap) EXPECT_EQ(d.picture.width, -2);
+            if (!d.picture.bitmap) {
+                EXPECT_EQ(d.picture.width, -2);
+            }
         }
     }
 }
