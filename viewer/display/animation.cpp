@@ -210,10 +210,8 @@ DecodedPicture DecodeFrame(ViewerState& state, int32_t index) {
 }
 
 // The next tick `lastStepTick` + the current delay from now, by a one-shot
-// timer. A frame whose time has passed (a late one, or delay 0) is followed
-// after the shortest wait, 1 ms, rather than by a tick posted at once: a
-// posted message is taken before any key or click, so ticks posted back to
-// back would leave the user no way to stop the animation.
+// timer; a frame whose time has passed (a late one, or delay 0) is followed
+// after the shortest wait, 1 ms, which leaves the queue empty for a moment.
 void ArmNextTick(ViewerState& state) {
     if (state.animationTimer) timeKillEvent(state.animationTimer);
     const int32_t remaining =
@@ -276,6 +274,17 @@ void ToggleAnimation(ViewerState& state) {
 
 void ShowNextFrame(ViewerState& state, bool fromTimer) {
     if (state.lastListIndex < 0) return;
+    // A posted tick is taken before any key or click; when frames fall
+    // behind, ticks follow each other without a gap. A tick that finds input
+    // waiting gives way to it and comes again after 1 ms, so that the
+    // animation can always be stopped.
+    if (fromTimer && state.animationRunning && HIWORD(GetQueueStatus(QS_INPUT))) {
+        if (state.animationTimer) timeKillEvent(state.animationTimer);
+        state.animationTimer = timeSetEvent(1, state.timerPeriod, TimerCallback,
+                                            reinterpret_cast<DWORD_PTR>(state.window),
+                                            TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+        return;
+    }
     // Frames keep to the schedule of their delays: a tick that comes a little
     // late (or early) counts from when it was due, so the lateness of one
     // frame is not added to every frame after it.

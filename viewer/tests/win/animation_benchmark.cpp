@@ -22,6 +22,7 @@ namespace {
 
 std::vector<double> g_ticks;  // when each animation tick began, ms
 std::vector<double> g_steps;  // how long each took, painting included
+size_t g_wanted = 0;
 WNDPROC g_inner = nullptr;
 
 LRESULT CALLBACK TimingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -31,6 +32,8 @@ LRESULT CALLBACK TimingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         g_ticks.push_back(Milliseconds(origin, before));
         const LRESULT result = CallWindowProcW(g_inner, window, message, wParam, lParam);
         g_steps.push_back(Milliseconds(before, Now()));
+        // Enough frames: stop here, as the queue may never run empty.
+        if (g_ticks.size() == g_wanted) PostMessageW(window, WM_COMMAND, IDM_GIF_ANIME, 0);
         return result;
     }
     return CallWindowProcW(g_inner, window, message, wParam, lParam);
@@ -68,10 +71,11 @@ void Play(const std::wstring& path, int frames, int delayMs) {
     g_steps.clear();
     g_inner = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimingProc)));
+    g_wanted = static_cast<size_t>(frames);
     SendMessageW(window, WM_COMMAND, IDM_GIF_ANIME, 0);
     const DWORD start = GetTickCount();
-    while (g_ticks.size() < static_cast<size_t>(frames) + 1 && GetTickCount() - start < 20000u) PumpMessages(5);
-    SendMessageW(window, WM_COMMAND, IDM_GIF_ANIME, 0);
+    while (GetViewerState(window)->animationRunning && GetTickCount() - start < 20000u) PumpMessages(5);
+    if (GetViewerState(window)->animationRunning) SendMessageW(window, WM_COMMAND, IDM_GIF_ANIME, 0);
     int onTime = 0;
     double worst = 0;
     for (size_t k = 0; k < g_ticks.size(); ++k) {
