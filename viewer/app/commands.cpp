@@ -68,8 +68,8 @@ void PrepareDestinationFolder(ViewerState& state) {
 }
 
 // After delete and move, whatever they did: the entry at `currentIndex` is
-// loaded afresh, or none is shown when the list is empty. A running animation
-// of the removed file stops with it.
+// loaded afresh (a running animation stops, its buffer and canvas go), or
+// none is shown when the list is empty.
 void ReloadAfterRemoval(ViewerState& state) {
     LoadEntry(state, state.currentIndex);
     if (state.lastListIndex == -1) {

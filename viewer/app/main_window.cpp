@@ -198,6 +198,7 @@ void ReleaseViewerResources(ViewerState& state) {
     // below resizes the client area, and the list it would decode is gone.
     state.closing = 1;
     StopAnimation(state);
+    ReleaseAnimationCanvas(state);
     FreeFileBuffer(state.decodeState);
     FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     state.fileList.paths.clear();

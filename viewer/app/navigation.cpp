@@ -43,8 +43,8 @@ bool StepFrame(ViewerState& state, int direction, LPARAM lParam) {
         if (!state.animationRunning) {
             // A frame stepped by hand waits for the current frame's time, but
             // never more than 100 ms: holding the key cannot outrun the animation.
-            const int64_t left = static_cast<int64_t>(state.lastStepTick) + state.picture.delayMs -
-                                 static_cast<int64_t>(GetTickCount());
+            const int32_t left =
+                static_cast<int32_t>(state.lastStepTick + static_cast<DWORD>(state.picture.delayMs) - FrameClock());
             if (left > 100) return false;
             if (left > 0) Sleep(static_cast<DWORD>(left));
         }
@@ -90,7 +90,7 @@ bool StepFile(ViewerState& state, int direction) {
     if (state.closing) return true;
     if (state.settings.AssociatedIcon) SetFileIcon(state, CurrentPath(state));
     state.viewResetPending = 1;
-    state.lastStepTick = GetTickCount();
+    state.lastStepTick = FrameClock();
     if (state.animated && state.settings.AutoAnime && !state.animationRunning) {
         SendMessageW(state.window, WM_COMMAND, IDM_GIF_ANIME, 0);
     }
@@ -100,12 +100,16 @@ bool StepFile(ViewerState& state, int direction) {
 
 bool StepSubImage(ViewerState& state, int direction, LPARAM lParam) {
     if (state.lastListIndex < 0) return false;
+    // A tick posted before the animation stopped (or before another file was
+    // loaded) is dropped: it must not step a picture that is not playing.
+    if (lParam == 1 && !state.animationRunning) return false;
     if (direction < 0 && state.animationRunning) return false;
     if (direction > 0 && state.settings.SuperOxel) {
         ShakeView(state);
         if (state.closing) return false;
     }
     if (state.settings.Anime && IsAnimationFormat(CurrentPath(state))) {
+        // The view stays where the user put it, unless the picture grew.
         if (!StepFrame(state, direction, lParam)) return false;
     } else {
         // Archive members, icon images, pages and still pictures: the decoder
@@ -114,8 +118,8 @@ bool StepSubImage(ViewerState& state, int direction, LPARAM lParam) {
         state.decodeState.subIndex += direction > 0 ? 1 : -1;
         DecodePicture(CurrentPath(state), state.decodeState, state.settings, state.plugins, state.window,
                       direction > 0 ? 1 : -1, state.picture);
+        state.viewResetPending = 1;
     }
-    state.viewResetPending = 1;
     UpdateMenus(state);
     return true;
 }

@@ -242,7 +242,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
         }
     }
 
-    state.lastStepTick = GetTickCount();
+    state.lastStepTick = FrameClock();
     InvalidateRect(state.window, nullptr, FALSE);
     UpdateWindow(state.window);
 

@@ -30,12 +30,16 @@ struct DecodedPicture {
 };
 
 struct ArchiveIndex;  // the member list of the current archive, kept by the decoder
+// Where the frames lie in `fileBuffer`, found by the first walk over it
+// (viewer/decode/frame_index.h); freed with the buffer.
+struct FrameIndex;
 
 struct DecodeState {
     uint8_t* fileBuffer;  // the whole file, read once per file; null when not read
     uint32_t fileLength;
     int32_t subIndex;
     ArchiveIndex* archiveIndex;  // null until an archive's members are listed
+    FrameIndex* frameIndex;  // owned; null until a frame reader walked the buffer
 };
 
 constexpr int32_t kStatusMissing = -1;

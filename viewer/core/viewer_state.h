@@ -53,6 +53,7 @@ struct ViewerState {
     int32_t animated;
     int32_t animationRunning;
     UINT animationTimer;
+    HBITMAP frameCanvas;  // the composition base of the next animation frame
     int32_t loopsDone;
     int32_t slideShowArmedIndex;
     int32_t openMenus;

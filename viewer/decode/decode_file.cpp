@@ -9,6 +9,7 @@
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/bmp_depth.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/tiff_depth.h"
 #include "viewer/decode/wic_decode.h"
 
 namespace {
@@ -182,8 +183,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     }
 
     if (IsExtension(extension, ".gif")) {
-        uint32_t count = ReadFileBuffer(path, state) ? CountGifFrames(state.fileBuffer, state.fileLength) : 0;
-        state.subIndex = NormalizeSubIndex(state.subIndex, count);
+        const uint32_t count = CountGifFrames(path, state);
         if (state.fileBuffer) ReadGifFrameFacts(state, picture, depth);
         // A still GIF goes on to WIC like any other picture.
         if (count >= 2) {
@@ -197,11 +197,12 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     }
 
     if (IsExtension(extension, ".png")) {
-        bool animated = ReadFileBuffer(path, state) && ScanPngChunks(state, picture, depth);
+        bool animated = false;
+        if (ReadFileBuffer(path, state)) ScanPngFile(state, picture, depth, animated);
         picture.backgroundColor = 0;
         picture.premultipliedAlpha = 0;
         if (animated) {
-            if (HBITMAP bitmap = BuildApngFrame(state, picture)) {
+            if (HBITMAP bitmap = BuildPngFrame(state, picture)) {
                 picture.premultipliedAlpha = 1;
                 return Finish(path, extension, depth, false, picture, bitmap);
             }
@@ -209,14 +210,14 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     }
 
     if (IsExtension(extension, ".webp")) {
-        if (HBITMAP bitmap = DecodeWebpFrame(ansiPath, state, picture)) {
+        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture)) {
             picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
             return Finish(path, extension, depth, false, picture, bitmap);
         }
     }
 
     if (IsExtension(extension, ".ico") || IsExtension(extension, ".icon")) {
-        if (HBITMAP bitmap = DecodeIconImage(ansiPath, state, picture, depth)) {
+        if (HBITMAP bitmap = DecodeIconImage(path, state, picture, depth)) {
             PremultiplyAlpha(bitmap);
             picture.premultipliedAlpha = 1;
             return Finish(path, extension, depth, false, picture, bitmap);

@@ -7,6 +7,7 @@
 
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/frame_index.h"
 
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
                       HWND window, int direction, DecodedPicture& picture) {
@@ -35,5 +36,7 @@ void FreeFileBuffer(DecodeState& state) {
     free(state.fileBuffer);
     state.fileBuffer = nullptr;
     state.fileLength = 0;
+    delete state.frameIndex;
+    state.frameIndex = nullptr;
     FreeArchiveIndex(state);
 }

@@ -17,5 +17,6 @@
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings,
                       PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
 
-// Frees the whole-file buffer and the archive member list of the current file.
+// Frees the whole-file buffer of the current file and what was found in it:
+// the frame offsets and the archive member list.
 void FreeFileBuffer(DecodeState& state);

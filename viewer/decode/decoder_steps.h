@@ -1,6 +1,6 @@
-// The format-specific steps that the dispatcher calls in its fixed order:
-// GIF and APNG frames, WebP, icon images and the TIFF depth. Each step reports "not decoded" until its decoder is written, and the
-// dispatcher then falls through exactly as it will when a real decoder fails.
+// The frame and image readers that the dispatcher calls in its fixed order:
+// GIF and APNG frames, WebP frames and icon images. Each reports "not
+// decoded" when it fails, and the dispatcher then falls through to the next.
 #pragma once
 
 #include <windows.h>
@@ -8,30 +8,36 @@
 #include <cstdint>
 
 #include "viewer/core/decoded_picture.h"
-#include "viewer/core/settings.h"
-#include "viewer/decode/plugin_host.h"
 
-// GIF in `state.fileBuffer`: the number of frames (0 when it is not a GIF).
-uint32_t CountGifFrames(const uint8_t* data, uint32_t length);
+// GIF: reads the file into `state.fileBuffer` unless it is there and walks it
+// once; returns the number of frames (0 when it is not a GIF) and normalises
+// `state.subIndex` over them.
+uint32_t CountGifFrames(const wchar_t* path, DecodeState& state);
 // Facts of frame `state.subIndex` (already normalised): depth, placement,
 // disposal, colours. Read for still GIFs too, which end in WIC.
 void ReadGifFrameFacts(const DecodeState& state, DecodedPicture& picture, int32_t& depth);
-// Frame `state.subIndex` composed into a premultiplied 32-bit bitmap, or null.
+// Frame `state.subIndex` alone, premultiplied, with its delay and the loop
+// count; null when it cannot be decoded.
 HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture);
 
-// PNG in `state.fileBuffer`: depth, animation, frame facts, and `subIndex`
-// normalised over the frames. Returns whether it is animated.
-bool ScanPngChunks(DecodeState& state, DecodedPicture& picture, int32_t& depth);
+// PNG in `state.fileBuffer`: depth, transparent colour, frame facts, and
+// `subIndex` normalised over the frames. Returns the frame count (0 for a
+// still PNG); `animated` tells whether it has an animation control chunk.
+uint32_t ScanPngFile(DecodeState& state, DecodedPicture& picture, int32_t& depth, bool& animated);
+// The same after reading the file into `state.fileBuffer` when it is not
+// there; 0 when it cannot be read. The loading flow asks it whether a PNG is
+// animated.
+uint32_t ReadApngInfo(const wchar_t* path, DecodeState& state, DecodedPicture& picture, int32_t& depth,
+                      bool& animated);
 // Frame `state.subIndex` of an animated PNG, premultiplied, or null.
-HBITMAP BuildApngFrame(const DecodeState& state, DecodedPicture& picture);
+HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture);
 
-// Frame `state.subIndex` of a WebP file, or null; sets `premultipliedAlpha`
-// when the frame has alpha (and is premultiplied already).
-HBITMAP DecodeWebpFrame(const char* path, DecodeState& state, DecodedPicture& picture);
+// Frame `state.subIndex` of a WebP file (read into `state.fileBuffer`), or
+// null. Pixels with alpha are premultiplied; `premultipliedAlpha` is set when
+// the frame has alpha and is blended over what lies below it.
+HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture& picture);
 
 // Image `state.subIndex` of an icon file (not yet premultiplied), or null;
-// `depth` is the entry's bit depth.
-HBITMAP DecodeIconImage(const char* path, DecodeState& state, DecodedPicture& picture, int32_t& depth);
+// `depth` is the entry's bit depth and `lastIndex` the highest image index.
+HBITMAP DecodeIconImage(const wchar_t* path, DecodeState& state, DecodedPicture& picture, int32_t& depth);
 
-// Depth of the first image of a TIFF file held in memory; -1 when unknown.
-int32_t ReadTiffBitDepth(const uint8_t* data, uint32_t length);

@@ -1,14 +1,23 @@
-// Animation playback. Only the preparation at load and the stop exist yet;
-// the preparation finds no animation, as no frames are decoded so far, so the
-// frame steps below are never reached and do nothing.
+// Animation playback: the first canvas at load, one frame step with its
+// drift-compensating one-shot multimedia timer, the loop limit, the rebuild of
+// frames 0 to n for a step back, and the canvas that every frame is composed
+// on (GIF, animated PNG and animated WebP alike). The menus are left to the
+// caller, which updates them after every command.
 #pragma once
+
+#include <windows.h>
 
 #include <cstdint>
 
 struct ViewerState;
 
-// Decides whether the current entry is an animation that can be played and
-// sets `animated`.
+// The clock of frame timing (milliseconds, timeGetTime): it follows the timer
+// resolution that the window raised, where GetTickCount keeps its coarse tick.
+DWORD FrameClock();
+
+// After the load of an entry whose frame 0 is the decoded picture: decides
+// whether it is an animation that can be played, sets `animated`, and puts up
+// frame 0 composed on the first canvas.
 void PrepareAnimation(ViewerState& state, const wchar_t* path);
 
 // Kills the frame timer when it runs and clears the running flag.
@@ -18,11 +27,15 @@ void StopAnimation(ViewerState& state);
 void ToggleAnimation(ViewerState& state);
 
 // One frame step of an animated entry; `fromTimer` when the animation timer
-// asked for it.
+// asked for it. Sets `viewResetPending` when the picture grew.
 void ShowNextFrame(ViewerState& state, bool fromTimer);
 
 // Rebuilds the picture as frames 0 to `index` composed in order.
 void ComposeFrame(ViewerState& state, int32_t index);
 
-// Frees the canvases of the previous entry.
+// Frees the canvas of the previous entry.
 void ReleaseAnimationCanvas(ViewerState& state);
+
+// The multimedia timer's callback: posts the tick (WM_COMMAND 130 with
+// lParam 1) to the window given as user data, and nothing else.
+void CALLBACK TimerCallback(UINT timerId, UINT message, DWORD_PTR user, DWORD_PTR, DWORD_PTR);

@@ -53,10 +53,11 @@ TEST_F(DecodeTest, GoldenTable) {
         // a 32-bit BMP without a mask as opaque.
         int blended;
     } rows[] = {
-        {L"alpha.png", 64, 48, 32, 1},   {L"opaque.png", 64, 48, 32, 0},  {L"photo.jpg", 64, 48, 24, 0},
+        {L"alpha.png", 64, 48, 32, 1},   {L"opaque.png", 64, 48, 24, 0},  {L"photo.jpg", 64, 48, 24, 0},
         {L"depth1.bmp", 64, 48, 1, 0},   {L"depth4.bmp", 64, 48, 4, 0},   {L"depth8.bmp", 64, 48, 8, 0},
         {L"depth24.bmp", 64, 48, 24, 0}, {L"depth32.bmp", 64, 48, 32, 0}, {L"core24.bmp", 64, 48, 24, 0},
-        {L"v5.bmp", 64, 48, 32, 0},      {L"still.gif", 40, 30, 32, 0},   {L"still.tif", 40, 30, 0xFFFF, 0},
+        // The still GIF reports its colour resolution, the TIFF its samples.
+        {L"v5.bmp", 64, 48, 32, 0},      {L"still.gif", 40, 30, 8, 0},    {L"still.tif", 40, 30, 24, 0},
     };
     for (const Row& row : rows) {
         Decoded d;

@@ -1,0 +1,152 @@
+// GIF block walker; see gif_frames.h. Every read is checked against what
+// remains of the data, written as `n > length - pos` so that it cannot wrap.
+#include "viewer/decode/gif_frames.h"
+
+#include <cstring>
+
+namespace {
+
+// A hostile file of tiny frames could ask for an index larger than itself.
+constexpr size_t kMaxFrames = 1u << 20;
+
+uint32_t Read16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+
+// Bytes of a colour table announced by a packed byte (3 × 2^(bits)), or 0.
+size_t TableBytes(uint8_t packed) { return (packed & 0x80) ? (size_t{3} << ((packed & 7) + 1)) : 0; }
+
+// The offset after a run of data sub-blocks starting at `pos` (after its 0
+// terminator), or kNoBlock when the data end first or a sub-block is longer
+// than what remains.
+uint32_t SkipSubBlocks(const uint8_t* data, size_t length, size_t pos) {
+    while (pos < length) {
+        const size_t n = data[pos++];
+        if (n == 0) return static_cast<uint32_t>(pos);
+        if (n > length - pos) return kNoBlock;
+        pos += n;
+    }
+    return kNoBlock;
+}
+
+// The loop count of a looping application extension ("NETSCAPE2.0" or
+// "ANIMEXTS1.0" with sub-block 1), or -1 for any other application extension:
+// an XMP or ICC block carries no loop count.
+int32_t LoopCountOf(const uint8_t* data, uint32_t pos, uint32_t end) {
+    if (end - pos < 19 || data[pos + 2] != 11) return -1;
+    const uint8_t* id = data + pos + 3;
+    if (std::memcmp(id, "NETSCAPE2.0", 11) != 0 && std::memcmp(id, "ANIMEXTS1.0", 11) != 0) return -1;
+    if (data[pos + 14] < 3 || data[pos + 15] != 1) return -1;
+    return static_cast<int32_t>(Read16(data + pos + 16));
+}
+
+// Colour `i` of the table at `table` with `entries` entries as 0x00BBGGRR, or
+// -1 when there is no such entry.
+int32_t ColourAt(const uint8_t* data, size_t length, size_t table, size_t entries, uint32_t i) {
+    if (table == 0 || i >= entries || table + 3 * (i + 1) > length) return -1;
+    const uint8_t* c = data + table + 3 * i;
+    return c[0] | (c[1] << 8) | (c[2] << 16);
+}
+
+}  // namespace
+
+bool IndexGifFrames(const uint8_t* data, size_t length, GifIndex& index) {
+    index = GifIndex();
+    if (length < 13 || std::memcmp(data, "GIF", 3) != 0) return false;
+    index.isGif = true;
+    const size_t header = 13 + TableBytes(data[10]);
+    if (header > length) {
+        index.headerLength = static_cast<uint32_t>(length);
+        return true;
+    }
+    index.headerLength = static_cast<uint32_t>(header);
+    size_t pos = header;
+    uint32_t segment = static_cast<uint32_t>(pos);
+    uint32_t control = kNoBlock;
+    int32_t loopCount = -1;
+    while (pos < length && index.frames.size() < kMaxFrames) {
+        if (data[pos] == 0x2C) {
+            if (length - pos < 10) break;
+            size_t q = pos + 10;
+            const size_t table = TableBytes(data[pos + 9]);
+            if (table > length - q) break;
+            q += table;
+            if (q >= length) break;  // the LZW code size byte
+            const uint32_t end = SkipSubBlocks(data, length, q + 1);
+            if (end == kNoBlock) break;
+            index.frames.push_back({segment, static_cast<uint32_t>(pos), end, control, loopCount});
+            pos = segment = end;
+        } else if (data[pos] == 0x21) {
+            // Every extension is a label and data sub-blocks, whatever its label.
+            if (length - pos < 2) break;
+            const uint32_t end = SkipSubBlocks(data, length, pos + 2);
+            if (end == kNoBlock) break;
+            const uint8_t label = data[pos + 1];
+            if (label == 0xF9) control = static_cast<uint32_t>(pos);
+            if (label == 0xFF) {
+                const int32_t loops = LoopCountOf(data, static_cast<uint32_t>(pos), end);
+                if (loops >= 0) loopCount = loops;
+            }
+            pos = end;
+        } else {
+            break;  // the trailer, or anything that is no block
+        }
+    }
+    return true;
+}
+
+GifFrameFacts ReadGifFacts(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k) {
+    GifFrameFacts facts = {};
+    const GifFrameSpan& frame = index.frames[k];
+    const uint8_t* d = data + frame.descriptor;
+    const uint8_t localPacked = d[9];
+    facts.depth = ((data[10] >> 4) & 7) + 1;
+    if (facts.depth == 1) facts.depth = (localPacked & 7) + 1;
+    facts.left = static_cast<int32_t>(Read16(d + 1));
+    facts.top = static_cast<int32_t>(Read16(d + 3));
+    facts.width = static_cast<int32_t>(Read16(d + 5));
+    facts.height = static_cast<int32_t>(Read16(d + 7));
+    facts.disposal = 0;
+    facts.transparentColor = -1;
+    facts.backgroundColor = -1;
+    facts.delayMs = -1;
+    facts.loopCount = frame.loopCount;
+
+    // The colours of a frame come from its own table when it has one.
+    const size_t globalTable = (data[10] & 0x80) ? 13 : 0;
+    const size_t globalEntries = size_t{1} << ((data[10] & 7) + 1);
+    const bool local = (localPacked & 0x80) != 0;
+    const size_t table = local ? frame.descriptor + 10 : globalTable;
+    const size_t entries = local ? size_t{1} << ((localPacked & 7) + 1) : globalEntries;
+
+    // A control extension's first sub-block holds packed byte, delay and
+    // transparent index; a shorter one tells nothing.
+    if (frame.control != kNoBlock && data[frame.control + 2] >= 4) {
+        const uint8_t* c = data + frame.control;
+        facts.disposal = (c[3] >> 2) & 3;
+        if (c[3] & 1) facts.transparentColor = ColourAt(data, length, table, entries, c[6]);
+        if (frame.control >= frame.segment) facts.delayMs = static_cast<int32_t>(Read16(c + 4)) * 10;
+    }
+    // The background index belongs to the global table.
+    if (facts.disposal == 2) facts.backgroundColor = ColourAt(data, length, globalTable, globalEntries, data[11]);
+    return facts;
+}
+
+bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
+                        std::vector<uint8_t>& out) {
+    out.clear();
+    if (k >= index.frames.size()) return false;
+    const GifFrameSpan& frame = index.frames[k];
+    size_t bytes = index.headerLength + (frame.end - frame.segment) + 1;
+    out.reserve(bytes);
+    out.insert(out.end(), data, data + index.headerLength);
+    // The extensions between the previous frame and this one: only the
+    // control extensions are kept. The walk that indexed them proved them whole.
+    size_t pos = frame.segment;
+    while (pos < frame.descriptor) {
+        const uint32_t end = SkipSubBlocks(data, length, pos + 2);
+        if (data[pos + 1] == 0xF9) out.insert(out.end(), data + pos, data + end);
+        pos = end;
+    }
+    out.insert(out.end(), data + frame.descriptor, data + frame.end);
+    out.push_back(0x3B);
+    return true;
+}
