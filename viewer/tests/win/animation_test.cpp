@@ -173,8 +173,9 @@ TEST_F(Animation, AHundredMillisecondGifShowsAboutTenFramesASecond) {
     Send(WM_COMMAND, IDM_GIF_ANIME);
     ASSERT_EQ(state_->animationRunning, 1);
     PumpUntil([] { return false; }, 1500);
+    // About fifteen; a busy machine may run a few frames late, never early.
     const int ticks = Ticks();
-    EXPECT_GE(ticks, 13);
+    EXPECT_GE(ticks, 10);
     EXPECT_LE(ticks, 16);
     Send(WM_COMMAND, IDM_GIF_ANIME);
     EXPECT_EQ(state_->animationRunning, 0);
@@ -187,8 +188,10 @@ TEST_F(Animation, DelayZeroIsFollowedAtOnce) {
     Open(L"zero.gif");
     commands_.clear();
     Send(WM_COMMAND, IDM_GIF_ANIME);
-    PumpUntil([] { return false; }, 200);
-    EXPECT_GE(Ticks(), 20);
+    // At once, not at a 100 ms floor as some readers clamp it: that would give
+    // five frames at most here, even on a busy machine.
+    PumpUntil([] { return false; }, 500);
+    EXPECT_GE(Ticks(), 10);
     Send(WM_COMMAND, IDM_GIF_ANIME);
 }
 
