@@ -25,20 +25,6 @@ struct Demuxed {
     }
 };
 
-HBITMAP CreateSection(int width, int height, void** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    return section;
-}
-
 }  // namespace
 
 HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture& picture) {
@@ -79,7 +65,7 @@ HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture&
     const size_t stride = static_cast<size_t>(sectionWidth) * 4;
     const size_t bytes = stride * static_cast<size_t>(sectionHeight);
     void* bits = nullptr;
-    HBITMAP section = CreateSection(sectionWidth, sectionHeight, &bits);
+    HBITMAP section = CreateTopDownSection(nullptr, sectionWidth, sectionHeight, &bits);
     if (!section) return nullptr;
     uint8_t* at = static_cast<uint8_t*>(bits) + static_cast<size_t>(top) * stride + static_cast<size_t>(left) * 4;
     if (!WebPDecodeBGRAInto(frame.fragment.bytes, frame.fragment.size, at, bytes - (at - static_cast<uint8_t*>(bits)),

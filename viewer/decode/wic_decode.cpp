@@ -62,6 +62,24 @@ HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length) {
     return DecodeFirstFrame(factory.p, decoder.p);
 }
 
+BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+HBITMAP CreateTopDownSection(HDC dc, int32_t width, int32_t height, void** bits) {
+    if (width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO info = TopDownInfo(width, height);
+    void* ignored = nullptr;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits ? bits : &ignored, nullptr, 0);
+}
+
 HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
     if (!source) return nullptr;
     WICPixelFormatGUID format;
@@ -73,17 +91,9 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
     const UINT bytes = BufferBytes(width, height);
     if (!bytes || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    ReleaseDC(nullptr, screen);
+    HBITMAP section =
+        CreateTopDownSection(nullptr, static_cast<int32_t>(width), static_cast<int32_t>(height), &bits);
     if (!section) return nullptr;
     // A source that fails half-way (a damaged file) would leave a picture of
     // uninitialised rows that looks decoded; refuse it instead.

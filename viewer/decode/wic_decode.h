@@ -19,6 +19,13 @@ HBITMAP DecodeWicFile(const wchar_t* path);
 // caller's and need only outlive the call.
 HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length);
 
+// The header of a 32-bit top-down bitmap (blue, green, red, alpha rows).
+BITMAPINFO TopDownInfo(int32_t width, int32_t height);
+
+// A 32-bit top-down DIB section of the given size (pixels in `bits` if asked);
+// null for an empty size or a failure. `dc` may be null.
+HBITMAP CreateTopDownSection(HDC dc, int32_t width, int32_t height, void** bits = nullptr);
+
 // A DIB section holding the source's pixels; null unless the source delivers
 // exactly 32-bit BGRA, or when its pixels cannot be copied.
 HBITMAP CreateBgraDibSection(IWICBitmapSource* source);

@@ -15,6 +15,7 @@
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/wic_decode.h"
 #include "viewer/display/compose.h"
 #include "viewer/display/geometry.h"
 
@@ -63,17 +64,8 @@ FrameRule RuleOf(Kind kind, const DecodedPicture& frame, int32_t index) {
 }
 
 HBITMAP NewSection(int32_t width, int32_t height, uint32_t** bits) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    ReleaseDC(nullptr, screen);
+    HBITMAP section = CreateTopDownSection(nullptr, width, height, &pixels);
     *bits = static_cast<uint32_t*>(pixels);
     return section;
 }
@@ -100,13 +92,7 @@ bool ReadPlane(HBITMAP bitmap, std::vector<uint32_t>& store, PixelPlane& plane) 
         return false;
     }
     store.assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = bm.bmWidth;
-    info.bmiHeader.biHeight = -bm.bmHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(bm.bmWidth, bm.bmHeight);
     HDC screen = GetDC(nullptr);
     const int rows = GetDIBits(screen, bitmap, 0, bm.bmHeight, store.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(nullptr, screen);

@@ -77,19 +77,6 @@ bool TurnQuarter(HDC reference, HBITMAP source, int32_t width, int32_t height, i
 
 }  // namespace
 
-HBITMAP CreateTopDownSection(HDC dc, int32_t width, int32_t height, void** bits) {
-    if (width <= 0 || height <= 0) return nullptr;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* ignored = nullptr;
-    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits ? bits : &ignored, nullptr, 0);
-}
-
 HBITMAP RotateBitmap(HWND window, HBITMAP source, int32_t width, int32_t height, int32_t rotation) {
     if (!source || width <= 0 || height <= 0) return nullptr;
     ViewSize size = RotatedSize(width, height, rotation);

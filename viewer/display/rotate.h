@@ -7,11 +7,10 @@
 
 #include <cstdint>
 
+#include "viewer/decode/wic_decode.h"
+
 constexpr int32_t kRotationTile = 1000;
 
 // A new 32-bit DIB section holding `source` (`width` × `height`) turned by
 // `rotation`; null for a null source or a failure. The caller owns it.
 HBITMAP RotateBitmap(HWND window, HBITMAP source, int32_t width, int32_t height, int32_t rotation);
-
-// A 32-bit top-down DIB section of the given size (pixels in `bits` if asked).
-HBITMAP CreateTopDownSection(HDC dc, int32_t width, int32_t height, void** bits = nullptr);

@@ -9,6 +9,7 @@
 #include "viewer/core/dialogs.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/display/geometry.h"
+#include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
 #include "viewer/fileops/print_layout.h"
 #include "viewer/fileops/turned_picture.h"
@@ -57,13 +58,7 @@ void PrintOnePage(ViewerState& state, HDC printer, const PrinterCalls& calls, co
     document.lpszDocName = documentName;
     if (calls.startDoc(printer, &document) > 0) {
         calls.startPage(printer);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownInfo(width, height);
         if (placed.width > 0 && placed.height > 0 && pixels) {
             calls.stretchDIBits(printer, placed.x, placed.y, placed.width, placed.height, 0, 0, width, height,
                                 pixels, &info, DIB_RGB_COLORS, SRCCOPY);

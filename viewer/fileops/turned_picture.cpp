@@ -15,13 +15,7 @@ HBITMAP TurnedPictureCopy(const ViewerState& state) {
     void* bits = nullptr;
     HBITMAP copy = CreateTopDownSection(screen, picture.width, picture.height, &bits);
     if (copy) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = picture.width;
-        info.bmiHeader.biHeight = -picture.height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownInfo(picture.width, picture.height);
         GdiFlush();
         if (GetDIBits(screen, picture.bitmap, 0, picture.height, bits, &info, DIB_RGB_COLORS) != picture.height) {
             DeleteObject(copy);
