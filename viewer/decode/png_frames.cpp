@@ -105,7 +105,7 @@ bool IndexPngChunks(const uint8_t* data, size_t length, PngIndex& index) {
         } else if (IsType(chunk, "tRNS")) {
             if (index.colourType == 2 && n >= 6) {
                 index.transparentColor = chunk[9] | (chunk[11] << 8) | (chunk[13] << 16);
-            } else if (index.colourType == 0 && n >= 2) {
+            } else if (index.colourType == 0 && n >= 2 && index.hasHeader) {
                 const uint32_t grey = GreyByte(Read16(chunk + 8), data[24]);
                 index.transparentColor = static_cast<int32_t>(grey | (grey << 8) | (grey << 16));
             }

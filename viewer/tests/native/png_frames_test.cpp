@@ -184,4 +184,15 @@ TEST(PngFrames, AFileCutAnywhereEndsTheWalkAtItsLastWholeChunk) {
     EXPECT_FALSE(index.animated);
 }
 
+TEST(PngFrames, TransparencyWithoutAHeaderIsNotRead) {
+    // Found by the fuzzer: a grey "tRNS" in a file too short for a header
+    // once read the header's bit depth past the end of the data.
+    const uint8_t bytes[] = {0x5b, 'P', 'N', 'G', 0x0e, 0, 0, 0, 0, 0, 0, 2, 't', 'R', 'N', 'S', 0, 0, 0, 0, 0, 0x84};
+    const Bytes file(bytes, bytes + sizeof bytes);
+    PngIndex index;
+    ASSERT_TRUE(IndexPngChunks(file.data(), file.size(), index));
+    EXPECT_FALSE(index.hasHeader);
+    EXPECT_EQ(index.transparentColor, -1);
+}
+
 }  // namespace
