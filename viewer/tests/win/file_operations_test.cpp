@@ -290,14 +290,19 @@ TEST_F(FileOperations, FailuresLeaveTheFilesAsTheyWere) {
     EXPECT_FALSE(Exists(Join(target, L"locked.jpg")));
     EXPECT_EQ(state_->lastListIndex, 1);
 
+    // Move and copy into the folder answered, both refused with their message.
+    auto moveAndCopyFail = [&] {
+        boxes_.clear();
+        Send(WM_COMMAND, IDM_MOVE);
+        Send(WM_COMMAND, IDM_COPY);
+        ASSERT_EQ(boxes_.size(), 2u);
+        ExpectBox(0, L"Fail to move locked.jpg.", MB_OK | MB_ICONERROR);
+        ExpectBox(1, L"Fail to copy locked.jpg", MB_OK | MB_ICONERROR);
+    };
+
     // A chosen folder that vanished before the move.
-    boxes_.clear();
     ASSERT_TRUE(RemoveDirectoryW(target.c_str()));
-    Send(WM_COMMAND, IDM_MOVE);
-    Send(WM_COMMAND, IDM_COPY);
-    ASSERT_EQ(boxes_.size(), 2u);
-    ExpectBox(0, L"Fail to move locked.jpg.", MB_OK | MB_ICONERROR);
-    ExpectBox(1, L"Fail to copy locked.jpg", MB_OK | MB_ICONERROR);
+    moveAndCopyFail();
     EXPECT_EQ(ReadWholeFile(Join(folder, L"locked.jpg")), "locked picture");
 
     // A folder whose path with the name would pass 259 characters, and one
@@ -306,13 +311,8 @@ TEST_F(FileOperations, FailuresLeaveTheFilesAsTheyWere) {
     const std::wstring deep = base + L"\\" + std::wstring(252 - base.size(), L'd');
     ASSERT_EQ(deep.size(), 253u);
     for (const std::wstring& answer : {deep, deep + L"eeee"}) {
-        boxes_.clear();
         g_folderAnswer = answer;
-        Send(WM_COMMAND, IDM_MOVE);
-        Send(WM_COMMAND, IDM_COPY);
-        ASSERT_EQ(boxes_.size(), 2u);
-        ExpectBox(0, L"Fail to move locked.jpg.", MB_OK | MB_ICONERROR);
-        ExpectBox(1, L"Fail to copy locked.jpg", MB_OK | MB_ICONERROR);
+        moveAndCopyFail();
     }
     EXPECT_EQ(ReadWholeFile(Join(folder, L"locked.jpg")), "locked picture");
     EXPECT_EQ(state_->lastListIndex, 1);
