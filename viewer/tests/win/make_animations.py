@@ -123,6 +123,30 @@ write_frames("beyond.gif")
 for name in ("f0.png", "f1.png", "f2.png"):
     os.remove(name)
 
+# Photographic frames as ImageMagick writes them: interlaced, 256 colours of
+# their own each, and cropped to the area that changed ("-layers Optimize"),
+# or full-size with unchanged pixels made transparent.
+def gradient(k, moving):
+    """Frame k: a fixed gradient with a box that moves, or a gradient whose
+    hue shifts from frame to frame."""
+    shift = 0 if moving else k * 40
+    picture = Image.new("RGB", (80, 60))
+    picture.putdata([((x * 3 + shift) % 256, (y * 4) % 256, (x * y) % 256) for y in range(60) for x in range(80)])
+    if moving:
+        ImageDraw.Draw(picture).rectangle((10 + k * 10, 10 + k * 6, 25 + k * 10, 21 + k * 6), fill=(255, k * 50, 0))
+    return picture
+
+
+for name, layers, moving in (("cropped.gif", "Optimize", True), ("shimmer.gif", "OptimizeTransparency", False)):
+    names = []
+    for k in range(5):
+        names.append("g%d.png" % k)
+        gradient(k, moving).save(names[-1])
+    run(im, "-delay", "5", *names, "-interlace", "GIF", "-layers", layers, "-loop", "0", name)
+    write_frames(name)
+    for frame in names:
+        os.remove(frame)
+
 # Ten frames, one more stripe each; for the step back from frame 0.
 ten = [[((i * 6, 0, i * 6 + 5, 19), 1 + i % 7)] for i in range(10)]
 save_gif("ten.gif", palette_frames((60, 20), ten), 10, 1)
