@@ -121,8 +121,7 @@ protected:
 
 TEST_F(Animation, EveryFrameMatchesPillowsComposition) {
     for (const wchar_t* name : {L"disposals.gif", L"first_previous.gif", L"beyond.gif", L"ten.gif", L"cropped.gif",
-                                L"shimmer.gif", L"ops.png",
-                                L"default.png", L"anim.webp", L"mux.webp"}) {
+                                L"shimmer.gif", L"ops.png", L"default.png", L"anim.webp", L"mux.webp"}) {
         SCOPED_TRACE(::testing::Message() << std::string(name, name + lstrlenW(name)));
         const std::vector<Frame> pillow = PillowFrames(name);
         ASSERT_GE(pillow.size(), 2u);

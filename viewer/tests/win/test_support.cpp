@@ -120,7 +120,8 @@ void PumpMessages(DWORD milliseconds) {
         // What is waiting is handled even past the end, but not for ever: a
         // window that always has a message waiting (an animation with delay
         // 0) never empties the queue.
-        while (static_cast<int>(end + 1000 - GetTickCount()) > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const DWORD drainEnd = end + 1000;
+        while (static_cast<int>(drainEnd - GetTickCount()) > 0 && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
