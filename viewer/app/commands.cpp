@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "viewer/app/busy_scope.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/navigation.h"
 #include "viewer/app/open_picture.h"
@@ -278,6 +279,14 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
         SendMessageW(state.window, WM_APP, 0, 0);
         return;
     }
+
+    // A tick that a running command's box dispatches would change the picture
+    // under that command: the next frame comes when the command has ended.
+    if (IsBusy(state) && command == IDM_ARC_NEXT && lParam == 1) {
+        DeferTick(state);
+        return;
+    }
+    BusyScope busy(state);
 
     state.viewResetPending = 0;
     GetScrollInfo(state.window, SB_VERT, &state.vScroll);

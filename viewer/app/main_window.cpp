@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "viewer/app/busy_scope.h"
 #include "viewer/app/commands.h"
 #include "viewer/app/mouse.h"
 #include "viewer/app/open_picture.h"
@@ -91,6 +92,14 @@ void OnActivate(ViewerState& state, WPARAM wParam) {
     // it does not step.
     if (how == WA_ACTIVE) state.clickArmed = 1;
     if (state.keySendingOn && state.lastListIndex != -1) {
+        // A box of a running command activates the window when it closes:
+        // the folder is not re-read under that command, but after it.
+        // A command's own check (no activation state) runs at once.
+        if (IsBusy(state) && how != static_cast<WORD>(-1)) {
+            DeferActivationCheck(state);
+            return;
+        }
+        BusyScope busy(state);
         if (RefreshOnActivate(state) == FolderRefresh::kKeySendingStopped) {
             ShowMessageBox(state.window,
                            state.settings.English ? L"File structure was changed, so stop key sending."
@@ -130,8 +139,14 @@ void OnSize(ViewerState& state, WPARAM wParam) {
 
 void ReloadAfterResize(ViewerState& state) {
     if (!state.reloadPending) return;
+    // Resized inside a running command's dialog: decoded after it.
+    if (IsBusy(state)) {
+        state.reloadDeferred = 1;
+        return;
+    }
     state.reloadPending = 0;
     if (state.closing || state.lastListIndex < 0 || (state.animated && state.settings.Anime)) return;
+    BusyScope busy(state);
     DecodeCurrentEntry(state);
     UpdateMenus(state);
     InvalidateRect(state.window, nullptr, FALSE);
@@ -170,6 +185,9 @@ void OnTimer(ViewerState& state, WPARAM id) {
         KeepDisplayAwake();
         return;
     }
+    // A tick already queued when the slideshow ended, or one that a running
+    // command's box dispatches, steps nothing.
+    if (!state.settings.slideShowOn || IsBusy(state)) return;
     HWND window = state.window;
     SendMessageW(window, WM_COMMAND, IDM_NEXT, 0);
     if (!IsWindow(window)) return;
@@ -249,6 +267,40 @@ void OnDestroy(HWND window, ViewerState* state) {
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     state->destroyed = 1;
     PostQuitMessage(0);
+}
+
+// An open runs at once, or when the command running around it has ended.
+void RequestOpen(ViewerState& state, QueuedOpen open, const std::wstring& droppedPath = std::wstring()) {
+    if (IsBusy(state)) {
+        QueueOpen(state, open, droppedPath);
+        return;
+    }
+    switch (open) {
+    case QueuedOpen::kDrop:
+        OpenPicture(state, OpenTrigger::Drop, droppedPath.c_str());
+        break;
+    case QueuedOpen::kDialog:
+        OpenPicture(state, OpenTrigger::Dialog);
+        break;
+    case QueuedOpen::kHandover:
+        OpenPicture(state, OpenTrigger::Handover);
+        break;
+    case QueuedOpen::kNone:
+        break;
+    }
+}
+
+// What the message loops of the last command held back, in the order it
+// arrived in: the folder check, the resize's decode, the animation's next
+// frame, and last the open, which replaces all of it.
+void RunDeferredWork(ViewerState& state) {
+    const DeferredWork work = TakeDeferredWork(state);
+    if (work.activationCheck) OnActivate(state, static_cast<WORD>(-1));
+    if (state.closing || IsBusy(state)) return;
+    if (work.reload) ReloadAfterResize(state);
+    if (state.closing || IsBusy(state)) return;
+    if (work.tick && state.animationRunning) PostMessageW(state.window, WM_COMMAND, IDM_ARC_NEXT, 1);
+    if (work.open != QueuedOpen::kNone) RequestOpen(state, work.open, work.droppedPath);
 }
 
 LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wParam, LPARAM lParam);
@@ -347,16 +399,19 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
         OnMenuClosed(*state);
         return 0;
     case WM_DROPFILES:
-        OpenPicture(*state, OpenTrigger::Drop, reinterpret_cast<HDROP>(wParam));
+        RequestOpen(*state, QueuedOpen::kDrop, TakeDroppedPath(reinterpret_cast<HDROP>(wParam)));
         return 0;
     case WM_APP:
-        OpenPicture(*state, OpenTrigger::Dialog);
+        RequestOpen(*state, QueuedOpen::kDialog);
         return 0;
     case kMsgReloadAfterResize:
         ReloadAfterResize(*state);
         return 0;
     case kMsgOpenHandover:
-        OpenPicture(*state, OpenTrigger::Handover);
+        RequestOpen(*state, QueuedOpen::kHandover);
+        return 0;
+    case kMsgRunDeferredWork:
+        RunDeferredWork(*state);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

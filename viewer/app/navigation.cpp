@@ -86,8 +86,9 @@ bool StepFile(ViewerState& state, int direction) {
     if (direction < 0 && state.currentIndex <= 0) return false;
     LoadEntry(state, state.currentIndex + (direction > 0 ? 1 : -1));
     SendKeyToFileManager(state, direction);
-    // The file manager may have answered a key by closing the viewer.
-    if (state.closing) return true;
+    // The file manager may have answered a key by closing the viewer, or the
+    // list may have gone meanwhile.
+    if (state.closing || state.lastListIndex < 0) return true;
     if (state.settings.AssociatedIcon) SetFileIcon(state, CurrentPath(state));
     state.viewResetPending = 1;
     state.lastStepTick = FrameClock();

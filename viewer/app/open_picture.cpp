@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "viewer/app/busy_scope.h"
 #include "viewer/app/command_line.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/navigation.h"
@@ -64,15 +65,6 @@ std::wstring HandedOverPath(const char* text) {
     MultiByteToWideChar(CP_THREAD_ACP, 0, text, -1, &wide[0], length);
     wide.resize(static_cast<size_t>(length) - 1);
     return HandoverPath(wide);
-}
-
-std::wstring DroppedPath(HDROP drop) {
-    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
-    std::wstring path(length + 1, L'\0');
-    DragQueryFileW(drop, 0, &path[0], length + 1);
-    path.resize(length);
-    DragFinish(drop);
-    return path;
 }
 
 void LoadMenus(ViewerState& state) {
@@ -147,6 +139,15 @@ void SetUpTooltip(ViewerState& state, bool pathExists) {
 
 }  // namespace
 
+std::wstring TakeDroppedPath(HDROP drop) {
+    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    DragQueryFileW(drop, 0, &path[0], length + 1);
+    path.resize(length);
+    DragFinish(drop);
+    return path;
+}
+
 void DecodeCurrentEntry(ViewerState& state) {
     FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     DecodePicture(state.fileList.paths[state.currentIndex].c_str(), state.decodeState, state.settings,
@@ -160,9 +161,10 @@ void RebuildDisplayBitmap(ViewerState& state) {
                                             state.picture.height, state.settings);
 }
 
-void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
+void OpenPicture(ViewerState& state, OpenTrigger trigger, const wchar_t* droppedPath) {
     const bool creation = trigger == OpenTrigger::Creation;
     std::wstring path;
+    BusyScope busy(state);
 
     if (creation) {
         DragAcceptFiles(state.window, TRUE);
@@ -196,7 +198,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop) {
         state.settings = LoadSettings(state.iniPath);
         LoadMenus(state);
     }
-    if (trigger == OpenTrigger::Drop) path = DroppedPath(drop);
+    if (trigger == OpenTrigger::Drop && droppedPath) path = droppedPath;
 
     const bool exists = OpenPath(state, path.c_str());
     if (!exists && !path.empty()) {

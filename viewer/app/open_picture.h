@@ -5,13 +5,18 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+
 #include "viewer/filelist/explorer_sync.h"
 
 struct ViewerState;
 
-// Runs the open flow. `drop` is the drop handle for OpenTrigger::Drop (released
-// here); creation also sets up the window's menus, settings, mode and timers.
-void OpenPicture(ViewerState& state, OpenTrigger trigger, HDROP drop = nullptr);
+// Runs the open flow. `droppedPath` is the file of OpenTrigger::Drop; creation
+// also sets up the window's menus, settings, mode and timers.
+void OpenPicture(ViewerState& state, OpenTrigger trigger, const wchar_t* droppedPath = nullptr);
+
+// The first file of a drop; the drop handle is released.
+std::wstring TakeDroppedPath(HDROP drop);
 
 // Decodes the list entry at `currentIndex` again (keeping the file buffer) and
 // rebuilds the display bitmap from it: the open's decode, and the reload after

@@ -35,6 +35,10 @@ struct PluginEntry {
 
 typedef std::vector<PluginEntry> PluginList;
 
+// An open that arrived while a command, a box, a dialog or a decode was
+// running; it runs when the outermost of them has ended.
+enum class QueuedOpen : int32_t { kNone, kDrop, kDialog, kHandover };
+
 struct ViewerState {
     HWND window;
     wchar_t iniPath[MAX_PATH];
@@ -92,11 +96,24 @@ struct ViewerState {
     int32_t reloadPending;    // a resize asked for a decode that has not run yet
     DWORD filerFocusThread;   // owner of filerFocus when it was captured: keys go
     DWORD filerFocusProcess;  // to that window and to no other that takes its handle
+
+    // Work that a message loop inside a running command would have run under
+    // it, held until the outermost command ends (see busy_scope.h).
+    int32_t busyDepth;            // commands, opens, boxes and decodes running
+    QueuedOpen queuedOpen;
+    std::wstring queuedDropPath;  // the dropped file of a queued drop
+    int32_t tickDeferred;         // an animation tick arrived while busy
+    int32_t activationDeferred;   // the folder check of an activation
+    int32_t reloadDeferred;       // the decode of a resize ("ReloadByResize")
+    int32_t deferredWorkPosted;
 };
 
 // Posted after a resize with "ReloadByResize": the decode for the new size
 // runs once the size has settled, never inside a paint.
 constexpr UINT kMsgReloadAfterResize = WM_APP + 2;
+
+// Posted when the outermost running command ends with work held back.
+constexpr UINT kMsgRunDeferredWork = WM_APP + 3;
 
 // Window timers.
 constexpr UINT_PTR kSlideShowTimer = 1;

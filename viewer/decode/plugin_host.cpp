@@ -207,9 +207,14 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
 }
 
 int32_t SPI_API PluginProgress(int32_t, int32_t, intptr_t) {
+    // Input only. A peek also delivers what other threads and processes send
+    // (a hand-over, a close), which would run inside the decode and free what
+    // it reads: PM_QS_INPUT keeps Windows from doing so, and since Wine
+    // delivers them all the same, nothing is peeked while one is waiting.
+    if (HIWORD(GetQueueStatus(QS_SENDMESSAGE))) return 0;
     MSG message;
-    if (!PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
-        PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE);
+    if (!PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_INPUT)) {
+        PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE | PM_QS_INPUT);
     }
     return 0;
 }

@@ -83,16 +83,22 @@ void TakeSource(const ViewerState& state, SourceFile& source) {
     ParentFolder(source.path, source.folder);
 }
 
-// Points `currentIndex` at `path` again if the list moved under a box.
-void FindEntryAgain(ViewerState& state, const wchar_t* path) {
+// Points `currentIndex` at `path` again if the list moved under a box. False
+// when the list no longer holds it: then no entry may be taken out, since the
+// current one is another file.
+bool FindEntryAgain(ViewerState& state, const wchar_t* path) {
     const std::vector<std::wstring>& paths = state.fileList.paths;
     if (state.currentIndex >= 0 && static_cast<size_t>(state.currentIndex) < paths.size() &&
         lstrcmpiW(paths[state.currentIndex].c_str(), path) == 0) {
-        return;
+        return true;
     }
     for (size_t i = 0; i < paths.size(); ++i) {
-        if (lstrcmpiW(paths[i].c_str(), path) == 0) state.currentIndex = static_cast<int32_t>(i);
+        if (lstrcmpiW(paths[i].c_str(), path) == 0) {
+            state.currentIndex = static_cast<int32_t>(i);
+            return true;
+        }
     }
+    return false;
 }
 
 enum class Choice { kCancelled, kChosen, kTooLong };
@@ -127,7 +133,7 @@ Choice ChooseFolder(ViewerState& state, Text title, const wchar_t* fileName) {
 bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 // The shared part of move and copy, then the move or copy itself. True when
-// the file was moved.
+// the file was moved and the list still holds it at `currentIndex`.
 bool TransferCurrentFile(ViewerState& state, bool move) {
     const Text failed = move ? Text::kMoveFailed : Text::kCopyFailed;
     SourceFile source;
@@ -179,8 +185,7 @@ bool TransferCurrentFile(ViewerState& state, bool move) {
         Tell(state, failed, source.name);
         return false;
     }
-    if (move) FindEntryAgain(state, source.path);
-    return move;
+    return move && FindEntryAgain(state, source.path);
 }
 
 bool g_selectionPending = false;
@@ -242,8 +247,7 @@ ListChange DeleteCurrentFile(ViewerState& state) {
         Tell(state, Text::kDeleteFailed, source.name);
         return ListChange::kUnchanged;
     }
-    if (state.lastListIndex < 0) return ListChange::kUnchanged;
-    FindEntryAgain(state, source.path);
+    if (state.lastListIndex < 0 || !FindEntryAgain(state, source.path)) return ListChange::kUnchanged;
     return RemoveCurrentEntry(state);
 }
 

@@ -114,11 +114,10 @@ void CopyPictureToClipboard(ViewerState& state) {
 
 void PrintPicture(ViewerState& state) {
     if (!state.picture.bitmap) return;
+    const CapturedPicture captured = CapturePicture(state);
     wchar_t documentName[MAX_PATH] = L"";
-    if (state.lastListIndex >= 0) {
-        lstrcpynW(documentName, state.fileList.paths[state.currentIndex].c_str(), MAX_PATH);
-        PathStripPathW(documentName);
-    }
+    lstrcpynW(documentName, captured.path.c_str(), MAX_PATH);
+    PathStripPathW(documentName);
     PRINTDLGW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = state.window;
@@ -130,6 +129,7 @@ void PrintPicture(ViewerState& state) {
     if (dialog.hDevMode) GlobalFree(dialog.hDevMode);
     if (dialog.hDevNames) GlobalFree(dialog.hDevNames);
     if (!chosen || !dialog.hDC) return;
-    if (!state.closing && state.picture.bitmap) PrintOnePage(state, dialog.hDC, *g_calls, documentName);
+    // The page shows what was shown when the command began, or nothing.
+    if (StillShown(state, captured)) PrintOnePage(state, dialog.hDC, *g_calls, documentName);
     DeleteDC(dialog.hDC);
 }

@@ -13,6 +13,7 @@
 #include "viewer/core/message_box.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/fileops/path_checks.h"
+#include "viewer/fileops/turned_picture.h"
 #include "viewer/display/geometry.h"
 
 namespace {
@@ -174,8 +175,12 @@ bool WriteBitmapFile(HBITMAP bitmap, const wchar_t* path) {
 
 SaveResult SavePictureAsBitmap(ViewerState& state) {
     SaveResult result = {SaveOutcome::kNotSaved, L""};
+    // What the command began on. The dialog's loop may dispatch messages to
+    // the window; should the shown picture be another one when it returns,
+    // nothing is written under a name chosen for this one.
+    const CapturedPicture captured = CapturePicture(state);
     wchar_t current[MAX_PATH];
-    lstrcpynW(current, state.fileList.paths[state.currentIndex].c_str(), MAX_PATH);
+    lstrcpynW(current, captured.path.c_str(), MAX_PATH);
 
     wchar_t file[MAX_PATH];
     ProposeName(state, current, file);
@@ -190,7 +195,7 @@ SaveResult SavePictureAsBitmap(ViewerState& state) {
     dialog.lpstrDefExt = L"bmp";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     // A name too long for the buffer fails like a cancel.
-    if (!ShowSaveDialog(&dialog) || state.closing || !file[0]) return result;
+    if (!ShowSaveDialog(&dialog) || !file[0] || !StillShown(state, captured)) return result;
 
     // The shown file under its own name, or under another one (a short name).
     if (lstrcmpiW(file, current) == 0 || IsSameFile(file, current)) {

@@ -25,3 +25,16 @@ HBITMAP TurnedPictureCopy(const ViewerState& state) {
     ReleaseDC(state.window, screen);
     return copy;
 }
+
+CapturedPicture CapturePicture(const ViewerState& state) {
+    CapturedPicture captured = {state.picture.bitmap, state.decodeState.subIndex, state.settings.rotation, L""};
+    if (state.lastListIndex >= 0) captured.path = state.fileList.paths[state.currentIndex];
+    return captured;
+}
+
+bool StillShown(const ViewerState& state, const CapturedPicture& captured) {
+    if (state.closing || !state.picture.bitmap || state.picture.bitmap != captured.bitmap) return false;
+    if (state.decodeState.subIndex != captured.subIndex || state.settings.rotation != captured.rotation) return false;
+    const std::wstring shown = state.lastListIndex >= 0 ? state.fileList.paths[state.currentIndex] : L"";
+    return shown == captured.path;
+}
