@@ -131,7 +131,7 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
             continue;
         }
         if (IsIgnoredPlugin(bareName, ignore.data()) || !IsOwnBitness(path)) continue;
-        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module});
+        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module, 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
