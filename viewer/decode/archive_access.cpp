@@ -56,10 +56,10 @@ struct Allowance {
 };
 Allowance allowance = {kMaxTries, kMaxListed, false};
 
-// A key or button pressed since: the user has moved on. Key and button
-// releases do not count (the press that started this decode is released
-// while it runs). A message sent from another thread would be handled inside
-// the peek, so none is looked for while one waits.
+// Whether a key or button press waits in the queue: the user has moved on. Key
+// and button releases do not count (the press that started this decode is
+// released while it runs). A message sent from another thread would be handled
+// inside the peek, so none is looked for while one waits.
 bool PressWaiting() {
     const DWORD waiting = HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE));
     if (!(waiting & (QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE)) || (waiting & QS_SENDMESSAGE)) return false;
@@ -216,7 +216,11 @@ bool TryZipMember(int32_t k, void* data) {
         CloseHandle(file);
     }
     unzCloseCurrentFile(search.zip);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        // The folder may have been made for this member alone.
+        RemoveProcessFolderIfEmpty();
+        return false;
+    }
     if (written == 0) {
         DeleteFileW(path);
     } else {
