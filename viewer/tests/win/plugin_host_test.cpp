@@ -168,32 +168,31 @@ TEST_F(PluginTest, WhatAPluginHandsBackOrLeavesIsFreedRemovedAndMeasured) {
     Install(TestPlugin(L"oxeltest_image.spi"), L"oxeltest_image.spi");
     Install(TestPlugin(L"oxeltest_archive.spi"), L"oxeltest_archive.spi");
     Load();
-    auto lastBlock = [&](size_t position) {
-        auto last = reinterpret_cast<HLOCAL (*)()>(
-            reinterpret_cast<void*>(GetProcAddress(plugins_[position].module, "TestLastBlock")));
-        return last ? last() : nullptr;
+    // The last block that the plug-in whose file name holds `which` handed back.
+    auto lastBlock = [&](const wchar_t* which) -> HLOCAL {
+        for (const PluginEntry& entry : plugins_) {
+            wchar_t path[MAX_PATH] = L"";
+            GetModuleFileNameW(entry.module, path, MAX_PATH);
+            auto last = reinterpret_cast<HLOCAL (*)()>(
+                reinterpret_cast<void*>(GetProcAddress(entry.module, "TestLastBlock")));
+            if (wcsstr(path, which) && last) return last();
+        }
+        return nullptr;
     };
-    size_t imagePosition = 0;
-    for (size_t i = 0; i < plugins_.size(); ++i) {
-        wchar_t path[MAX_PATH];
-        GetModuleFileNameW(plugins_[i].module, path, MAX_PATH);
-        if (wcsstr(path, L"oxeltest_image")) imagePosition = i;
-    }
-    const size_t archivePosition = 1 - imagePosition;
 
     Decoded picture;
     Decode(Picture(L"alpha.png"), picture);
     ASSERT_EQ(picture.picture.width, 7);
-    ASSERT_NE(lastBlock(imagePosition), nullptr);
-    EXPECT_EQ(LocalFlags(lastBlock(imagePosition)), LMEM_INVALID_HANDLE) << "the picture's text";
+    ASSERT_NE(lastBlock(L"image"), nullptr);
+    EXPECT_EQ(LocalFlags(lastBlock(L"image")), LMEM_INVALID_HANDLE) << "the picture's text";
 
     const std::wstring archive = TestArchive(L"pictures.tarc");
     SetEnvironmentVariableA("OXEL_TEST_FAULT", "GetFile:failblock");
     Decoded failed;
     Decode(archive, failed);
     EXPECT_EQ(failed.state.subIndex, 1);
-    ASSERT_NE(lastBlock(archivePosition), nullptr);
-    EXPECT_EQ(LocalFlags(lastBlock(archivePosition)), LMEM_INVALID_HANDLE) << "a block with a failure";
+    ASSERT_NE(lastBlock(L"archive"), nullptr);
+    EXPECT_EQ(LocalFlags(lastBlock(L"archive")), LMEM_INVALID_HANDLE) << "a block with a failure";
 
     SetEnvironmentVariableA("OXEL_TEST_FAULT", nullptr);
     SetEnvironmentVariableA("OXEL_TEST_FILE_OUTPUT", nullptr);
