@@ -159,6 +159,7 @@ struct MemberSearch {
     unzFile zip;           // a zip search
     const char* ansiPath;  // a plug-in search
     size_t position;
+    int32_t reached;  // the last member tried, plus one; 0 before the first
 };
 
 // Decodes an extracted member like a plain file, with a state of its own,
@@ -197,7 +198,9 @@ uint64_t WriteZipMember(unzFile zip, uint64_t limit, HANDLE file) {
 bool TryZipMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
     ZipMember& member = search.index->zipMembers[static_cast<size_t>(k)];
-    if (!TakeMemberTry() || member.folder) return false;
+    if (!TakeMemberTry()) return false;
+    search.reached = k + 1;
+    if (member.folder) return false;
     if (member.size > search.limit) {
         search.tooLarge = true;
         return false;
@@ -267,7 +270,10 @@ HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32
         state.subIndex = found;
         return search.bitmap;
     }
-    state.subIndex = count > 0 ? std::max(0, std::min(state.subIndex, count - 1)) : 0;
+    // A search cut short stays at the member it reached, so that the next step
+    // goes on from there instead of trying the same members again.
+    if (allowance.stopped && search.reached > 0) state.subIndex = search.reached - 1;
+    else state.subIndex = count > 0 ? std::max(0, std::min(state.subIndex, count - 1)) : 0;
     picture.width = kStatusUnsupported;
     picture.height = search.tooLarge ? kStatusTooLarge : 0;
     return nullptr;
@@ -276,6 +282,7 @@ HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32
 bool TryPluginMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
     if (!TakeMemberTry()) return false;
+    search.reached = k + 1;
     const spi::ArchiveMemberRecord& record = search.index->pluginMembers[static_cast<size_t>(k)];
     search.bitmap = ExtractPluginMember(search.ansiPath, *search.plugins, search.position, record, *search.settings,
                                         search.window, search.direction, *search.picture, search.tooLarge);
@@ -359,7 +366,7 @@ HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings&
     ArchiveIndex* index = KeptIndex(state, path, nullptr, facts);
     if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, nullptr, facts)));
     MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
-                           false, nullptr, zip, nullptr, 0};
+                           false, nullptr, zip, nullptr, 0, 0};
     HBITMAP bitmap = Search(search, state, TryZipMember);
     unzClose(zip);
     return bitmap;
@@ -390,7 +397,7 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
         FreePluginBlock(list);
     }
     MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
-                           false, nullptr, nullptr, ansiPath, position};
+                           false, nullptr, nullptr, ansiPath, position, 0};
     return Search(search, state, TryPluginMember);
 }
 
@@ -405,7 +412,7 @@ HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t po
         return nullptr;
     }
     MemberSearch search = {nullptr, &settings, &plugins, window, direction, &picture, limit,
-                           false, nullptr, nullptr, ansiPath, position};
+                           false, nullptr, nullptr, ansiPath, position, 0};
     HLOCAL block = nullptr;
     int32_t result =
         CallGetFile(plugins, position, ansiPath, static_cast<intptr_t>(record.position), &block, spi::kOutputMemory);

@@ -89,6 +89,9 @@ def main(folder):
         level = fan_out_zip(lambda i, e=extension: f"m{i:04}.{e}", level, 1000)
     (out / "fan-out.zip").write_bytes(level)
 
+    # 1,500 empty members before the picture: more than one picture's search.
+    write_zip(out / "long-run.zip", [(f"e{i:04}.txt", b"") for i in range(1500)] + [("a.png", red)])
+
     write_tarc(out / "pictures.tarc", [("readme.txt", b"text\n"), ("a.png", red), ("..\\evil.png", green)])
     (out / "pictures.txt").write_text("done\n")
 
