@@ -9,6 +9,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "decode_test_support.h"
 #include "viewer/decode/archive_access.h"
@@ -80,35 +81,21 @@ TEST_F(PluginTest, ImagePluginIsAskedFirstAndOnlyForItsExtensions) {
     EXPECT_EQ(unchecked.picture.width, 3);
 }
 
-// What the viewer's own code relies on after any call: the direction flag
-// clear, the control words of x87 and SSE as they were, an empty x87 stack.
-struct ProcessorState {
-    uint16_t x87Control;
-    uint32_t mxcsr;
-    bool directionClear;
-    bool x87Works;
-    bool operator==(const ProcessorState& o) const {
-        return x87Control == o.x87Control && mxcsr == o.mxcsr && directionClear == o.directionClear &&
-               x87Works == o.x87Works;
-    }
-};
-
-ProcessorState ReadProcessorState() {
-    ProcessorState state = {};
-    __asm__ volatile("fnstcw %0" : "=m"(state.x87Control));
-    __asm__ volatile("stmxcsr %0" : "=m"(state.mxcsr));
+// What the viewer's own code relies on after any call: the x87 and SSE
+// control words as they were, the direction flag clear, an empty x87 stack.
+std::tuple<uint16_t, uint32_t, bool, bool> ProcessorState() {
+    uint16_t x87Control = 0;
+    uint32_t mxcsr = 0;
     uintptr_t flags = 0;
-    __asm__ volatile("pushf\n\tpop %0" : "=r"(flags));
-    state.directionClear = !(flags & 0x400);
+    __asm__ volatile("fnstcw %0\n\tstmxcsr %1\n\tpushf\n\tpop %2" : "=m"(x87Control), "=m"(mxcsr), "=r"(flags));
     volatile long double x = 1.5L;
-    state.x87Works = x * x == 2.25L;
-    return state;
+    return std::make_tuple(x87Control, mxcsr, !(flags & 0x400), x * x == 2.25L);
 }
 
 TEST_F(PluginTest, PluginRaisingAnyExceptionIsDisabledForTheSessionAndTheProcessorIsAsBefore) {
     Install(TestPlugin(L"oxeltest_image.spi"), L"oxeltest_image.spi");
-    const ProcessorState before = ReadProcessorState();
-    ASSERT_TRUE(before.directionClear && before.x87Works);
+    const auto before = ProcessorState();
+    ASSERT_TRUE(std::get<2>(before) && std::get<3>(before));
     const char* exports[] = {"IsSupported", "GetPluginInfo", "GetPictureInfo", "GetPicture"};
     struct Kind {
         const char* name;
@@ -128,7 +115,7 @@ TEST_F(PluginTest, PluginRaisingAnyExceptionIsDisabledForTheSessionAndTheProcess
             SetEnvironmentVariableA("OXEL_TEST_FAULT", fault.c_str());
             Decoded d;
             Decode(Picture(L"alpha.png"), d);
-            EXPECT_TRUE(ReadProcessorState() == before) << fault;
+            EXPECT_TRUE(ProcessorState() == before) << fault;
             ASSERT_NE(d.bitmap, nullptr) << fault;
             EXPECT_EQ(d.picture.width == 7, !kind.faults) << fault << ": the plug-in's picture";
             ASSERT_EQ(plugins_.size(), 1u);
