@@ -5,8 +5,8 @@
 // decodes. Each candidate member is extracted under a safe name of the
 // viewer's own into the viewer's own temporary folder, decoded like a plain
 // file with a decode state of its own, and deleted at once, so that the folder
-// holds nothing between decodes. The member list is read once
-// per archive and kept with the decode state until the file changes.
+// holds nothing between decodes. The member list is read once per archive and
+// kept with the decode state until the file changes.
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,8 @@
 // Starts the allowance of one decode (DecodePicture) across every archive
 // nesting level: members tried, and directory entries listed. Once it is
 // spent, or once a key or button is pressed while the search goes on (after
-// its first member), every archive search fails with `width` = -2.
+// its first member), every archive search fails with `width` = -2 and leaves
+// `subIndex` at the last member it tried, for the next step to go on from.
 void BeginArchiveAllowance();
 
 // The first member of the zip file at `path` that decodes, searching from
