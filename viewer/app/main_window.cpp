@@ -243,9 +243,7 @@ void OnClose(ViewerState& state) {
         if (state.iniPath[0]) SaveViewSettings(state.settings, state.iniPath);
     }
     ReleaseViewerResources(state);
-    wchar_t temp[MAX_PATH];
-    TemporaryFolder(temp);
-    if (temp[0]) RemoveDirectoryW(temp);
+    RemoveTemporaryFolder();
     HWND filerFocus = state.filerFocus;
     if (state.tooltip) DestroyWindow(state.tooltip);
     state.tooltip = nullptr;

@@ -83,9 +83,7 @@ void InitScrollRecord(SCROLLINFO& record) {
 }
 
 void FinishCreation(ViewerState& state) {
-    wchar_t temp[MAX_PATH];
-    TemporaryFolder(temp);
-    CreateDirectoryW(temp, nullptr);
+    PrepareTemporaryFolder();
 
     if (state.menuBar) {
         MENUITEMINFOW item = {};

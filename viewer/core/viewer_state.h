@@ -31,6 +31,7 @@ struct FileList {
 
 struct PluginEntry {
     HMODULE module;
+    int32_t disabled;  // it faulted: kept loaded, asked no more this session
 };
 
 typedef std::vector<PluginEntry> PluginList;

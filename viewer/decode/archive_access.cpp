@@ -39,10 +39,57 @@ namespace {
 // Archives inside archives are opened this deep at most: a zip that holds
 // itself must not extract itself for ever.
 constexpr int kMaxNesting = 3;
-// Members listed at most: a directory of millions of empty entries costs
-// memory, not pictures.
-constexpr size_t kMaxMembers = size_t{1} << 20;
+// Members tried by one decode across all levels, those passed over as
+// folders, empty or too large among them: a zip whose directory names one
+// inner zip a thousand times, each naming another a thousand times, would
+// otherwise try a million members, or a billion.
+constexpr int32_t kMaxTries = 1000;
+// Directory entries listed by one decode, across all levels: a directory of
+// millions of empty entries costs memory and time, not pictures.
+constexpr size_t kMaxListed = size_t{1} << 20;
 int nesting = 0;
+
+struct Allowance {
+    int32_t tries;
+    size_t listed;
+    bool stopped;  // spent, or input is waiting
+};
+Allowance allowance = {kMaxTries, kMaxListed, false};
+
+// Whether a key or button press waits in the queue: the user has moved on. Key
+// and button releases do not count (the press that started this decode is
+// released while it runs). A message sent from another thread would be handled
+// inside the peek, so none is looked for while one waits.
+bool PressWaiting() {
+    const DWORD waiting = HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE));
+    if (!(waiting & (QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE)) || (waiting & QS_SENDMESSAGE)) return false;
+    static const UINT kPresses[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN, WM_RBUTTONDOWN,
+                                    WM_MBUTTONDOWN, WM_XBUTTONDOWN, WM_MOUSEWHEEL};
+    MSG message;
+    for (UINT press : kPresses) {
+        if (PeekMessageW(&message, nullptr, press, press, PM_NOREMOVE | PM_NOYIELD)) return true;
+    }
+    return false;
+}
+
+// Takes one member try from the allowance; false when the search must stop.
+// The first member is always tried: a key that was waiting before this decode
+// began is no reason to give it up.
+bool TakeMemberTry() {
+    if (allowance.stopped) return false;
+    if (allowance.tries <= 0 || (allowance.tries < kMaxTries && PressWaiting())) {
+        allowance.stopped = true;
+        return false;
+    }
+    --allowance.tries;
+    return true;
+}
+
+bool TakeListedEntry() {
+    if (allowance.listed == 0) return false;
+    --allowance.listed;
+    return true;
+}
 
 struct NestingScope {
     bool allowed;
@@ -75,14 +122,12 @@ ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
     return state.archiveIndex;
 }
 
-// A new file of the safe name in the temporary folder, opened for writing;
-// a name taken already (by another viewer, or by an outer archive's member)
-// gets a number in front.
+// A new file of the safe name in the viewer's own temporary folder, opened
+// for writing; a name taken already (by an outer archive's member) gets a
+// number in front.
 HANDLE CreateMemberFile(const char* name, wchar_t (&path)[MAX_PATH]) {
     wchar_t folder[MAX_PATH];
-    TemporaryFolder(folder);
-    if (!folder[0]) return INVALID_HANDLE_VALUE;
-    CreateDirectoryW(folder, nullptr);
+    if (!MakeProcessFolder(folder)) return INVALID_HANDLE_VALUE;
     wchar_t wideName[kSafeMemberNameMax + 1];
     size_t length = 0;
     for (; name[length] && length < kSafeMemberNameMax; ++length) wideName[length] = static_cast<wchar_t>(name[length]);
@@ -114,6 +159,7 @@ struct MemberSearch {
     unzFile zip;           // a zip search
     const char* ansiPath;  // a plug-in search
     size_t position;
+    int32_t reached;  // the last member tried, plus one; 0 before the first
 };
 
 // Decodes an extracted member like a plain file, with a state of its own,
@@ -152,6 +198,8 @@ uint64_t WriteZipMember(unzFile zip, uint64_t limit, HANDLE file) {
 bool TryZipMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
     ZipMember& member = search.index->zipMembers[static_cast<size_t>(k)];
+    if (!TakeMemberTry()) return false;
+    search.reached = k + 1;
     if (member.folder) return false;
     if (member.size > search.limit) {
         search.tooLarge = true;
@@ -171,12 +219,17 @@ bool TryZipMember(int32_t k, void* data) {
         CloseHandle(file);
     }
     unzCloseCurrentFile(search.zip);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    if (written == 0) {
-        DeleteFileW(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        // The folder may have been made for this member alone.
+        RemoveProcessFolderIfEmpty();
         return false;
     }
-    search.bitmap = DecodeMemberFile(path, member.name, search);
+    if (written == 0) {
+        DeleteFileW(path);
+    } else {
+        search.bitmap = DecodeMemberFile(path, member.name, search);
+    }
+    RemoveProcessFolderIfEmpty();
     return search.bitmap != nullptr;
 }
 
@@ -187,8 +240,7 @@ unzFile OpenZip(const wchar_t* path) {
 }
 
 void ReadZipIndex(unzFile zip, ArchiveIndex& index) {
-    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && index.zipMembers.size() < kMaxMembers;
-         status = unzGoToNextFile(zip)) {
+    for (int status = unzGoToFirstFile(zip); status == UNZ_OK && TakeListedEntry(); status = unzGoToNextFile(zip)) {
         // The whole stored name (up to 65,535 bytes): its end holds the extension.
         unz_file_info64 info;
         if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) break;
@@ -218,7 +270,10 @@ HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32
         state.subIndex = found;
         return search.bitmap;
     }
-    state.subIndex = count > 0 ? std::max(0, std::min(state.subIndex, count - 1)) : 0;
+    // A search cut short stays at the member it reached, so that the next step
+    // goes on from there instead of trying the same members again.
+    if (allowance.stopped && search.reached > 0) state.subIndex = search.reached - 1;
+    else state.subIndex = count > 0 ? std::max(0, std::min(state.subIndex, count - 1)) : 0;
     picture.width = kStatusUnsupported;
     picture.height = search.tooLarge ? kStatusTooLarge : 0;
     return nullptr;
@@ -226,6 +281,8 @@ HBITMAP Search(MemberSearch& search, DecodeState& state, bool (*tryMember)(int32
 
 bool TryPluginMember(int32_t k, void* data) {
     MemberSearch& search = *static_cast<MemberSearch*>(data);
+    if (!TakeMemberTry()) return false;
+    search.reached = k + 1;
     const spi::ArchiveMemberRecord& record = search.index->pluginMembers[static_cast<size_t>(k)];
     search.bitmap = ExtractPluginMember(search.ansiPath, *search.plugins, search.position, record, *search.settings,
                                         search.window, search.direction, *search.picture, search.tooLarge);
@@ -238,8 +295,8 @@ void ReadPluginIndex(HLOCAL list, ArchiveIndex& index) {
     SIZE_T size = LocalSize(list);
     auto* records = static_cast<const spi::ArchiveMemberRecord*>(LocalLock(list));
     if (!records) return;
-    const SIZE_T count = std::min<SIZE_T>(size / sizeof(spi::ArchiveMemberRecord), kMaxMembers);
-    for (SIZE_T i = 0; i < count && records[i].method[0]; ++i) {
+    const SIZE_T count = size / sizeof(spi::ArchiveMemberRecord);
+    for (SIZE_T i = 0; i < count && records[i].method[0] && TakeListedEntry(); ++i) {
         spi::ArchiveMemberRecord record = records[i];
         record.path[sizeof record.path - 1] = '\0';
         record.fileName[sizeof record.fileName - 1] = '\0';
@@ -248,43 +305,53 @@ void ReadPluginIndex(HLOCAL list, ArchiveIndex& index) {
     LocalUnlock(list);
 }
 
-// A member that the plug-in wrote itself: only when it writes under the very
-// name the viewer would, into a folder of this extraction's own.
+// The size of a file as it is on disk; UINT64_MAX when it cannot be read.
+uint64_t SizeOnDisk(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA facts;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &facts)) return UINT64_MAX;
+    return (uint64_t{facts.nFileSizeHigh} << 32) | facts.nFileSizeLow;
+}
+
+// A member that the plug-in writes itself: only when it writes under the very
+// name the viewer would, into a folder of this extraction's own, which goes
+// with whatever the plug-in left in it. What it wrote is measured before it is
+// decoded: the declared size is only the plug-in's word.
 HBITMAP ExtractPluginMemberToFolder(const char* ansiPath, PluginList& plugins, size_t position,
                                     const spi::ArchiveMemberRecord& record, const char* name, MemberSearch& search) {
     if (strcmp(name, record.fileName) != 0) return nullptr;
-    wchar_t temp[MAX_PATH];
-    TemporaryFolder(temp);
-    if (!temp[0]) return nullptr;
-    CreateDirectoryW(temp, nullptr);
+    wchar_t own[MAX_PATH];
+    if (!MakeProcessFolder(own)) return nullptr;
     wchar_t folder[MAX_PATH];
     bool made = false;
     for (int attempt = 1; attempt < 100 && !made; ++attempt) {
         wchar_t leaf[16];
         wsprintfW(leaf, L"%d~", attempt);
-        made = PathCombineW(folder, temp, leaf) && CreateDirectoryW(folder, nullptr);
+        made = PathCombineW(folder, own, leaf) && CreateDirectoryW(folder, nullptr);
     }
-    if (!made) return nullptr;
     HBITMAP bitmap = nullptr;
     char ansiFolder[MAX_PATH];
     wchar_t path[MAX_PATH];
     wchar_t wideName[kSafeMemberNameMax + 1];
     MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, kSafeMemberNameMax + 1);
-    if (AnsiPathOf(folder, ansiFolder) && PathCombineW(path, folder, wideName) &&
+    if (made && AnsiPathOf(folder, ansiFolder) && PathCombineW(path, folder, wideName) &&
         CallGetFile(plugins, position, ansiPath, static_cast<intptr_t>(record.position), ansiFolder,
                     spi::kOutputFile) == spi::kSuccess) {
-        bitmap = DecodeMemberFile(path, name, search);
+        const uint64_t size = SizeOnDisk(path);
+        if (size > search.limit && size != UINT64_MAX) {
+            search.tooLarge = true;
+        } else if (size > 0 && size != UINT64_MAX) {
+            bitmap = DecodeMemberFile(path, name, search);
+        }
     }
-    RemoveDirectoryW(folder);
+    if (made) RemoveFolderTree(folder);
+    RemoveProcessFolderIfEmpty();
     return bitmap;
 }
 
 }  // namespace
 
-void TemporaryFolder(wchar_t (&folder)[MAX_PATH]) {
-    wchar_t temp[MAX_PATH];
-    DWORD length = GetTempPathW(MAX_PATH, temp);
-    if (length == 0 || length >= MAX_PATH || !PathCombineW(folder, temp, L"Oxel")) folder[0] = L'\0';
+void BeginArchiveAllowance() {
+    allowance = Allowance{kMaxTries, kMaxListed, false};
 }
 
 HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
@@ -299,7 +366,7 @@ HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings&
     ArchiveIndex* index = KeptIndex(state, path, nullptr, facts);
     if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, nullptr, facts)));
     MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
-                           false, nullptr, zip, nullptr, 0};
+                           false, nullptr, zip, nullptr, 0, 0};
     HBITMAP bitmap = Search(search, state, TryZipMember);
     unzClose(zip);
     return bitmap;
@@ -321,16 +388,16 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
         int32_t result = CallGetArchiveInfo(plugins, position, ansiPath, list);
         if (result == kPluginFaulted) return nullptr;
         if (result != spi::kSuccess || !list) {
-            if (list) LocalFree(list);
+            FreePluginBlock(list);
             picture.width = kStatusUnsupported;
             return nullptr;
         }
         index = KeepIndex(state, path, module, facts);
         ReadPluginIndex(list, *index);
-        LocalFree(list);
+        FreePluginBlock(list);
     }
     MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
-                           false, nullptr, nullptr, ansiPath, position};
+                           false, nullptr, nullptr, ansiPath, position, 0};
     return Search(search, state, TryPluginMember);
 }
 
@@ -345,33 +412,38 @@ HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t po
         return nullptr;
     }
     MemberSearch search = {nullptr, &settings, &plugins, window, direction, &picture, limit,
-                           false, nullptr, nullptr, ansiPath, position};
+                           false, nullptr, nullptr, ansiPath, position, 0};
     HLOCAL block = nullptr;
     int32_t result =
         CallGetFile(plugins, position, ansiPath, static_cast<intptr_t>(record.position), &block, spi::kOutputMemory);
     if (result == kPluginFaulted) return nullptr;
-    if (result == spi::kSuccess && block) {
-        // The block may be shorter than the record says: never read past it.
-        uint64_t size = std::min<uint64_t>(LocalSize(block), record.fileSize);
-        const void* bytes = LocalLock(block);
-        wchar_t path[MAX_PATH];
-        HANDLE file = bytes ? CreateMemberFile(name, path) : INVALID_HANDLE_VALUE;
-        DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, bytes, static_cast<DWORD>(std::min<uint64_t>(size, MAXDWORD)), &written, nullptr);
-            CloseHandle(file);
-        }
-        if (bytes) LocalUnlock(block);
-        LocalFree(block);
-        if (file != INVALID_HANDLE_VALUE) {
-            if (written > 0) {
-                if (HBITMAP bitmap = DecodeMemberFile(path, name, search)) return bitmap;
-            } else {
-                DeleteFileW(path);
-            }
-        }
+    if (result != spi::kSuccess || !block) {
+        FreePluginBlock(block);
+        HBITMAP bitmap = ExtractPluginMemberToFolder(ansiPath, plugins, position, record, name, search);
+        tooLarge = tooLarge || search.tooLarge;
+        return bitmap;
     }
-    return ExtractPluginMemberToFolder(ansiPath, plugins, position, record, name, search);
+    // A member given in memory is decoded once: whether it decodes does not
+    // depend on how it was extracted.
+    // The block may be shorter than the record says: never read past it.
+    uint64_t size = std::min<uint64_t>(LocalSize(block), record.fileSize);
+    const void* bytes = LocalLock(block);
+    wchar_t path[MAX_PATH];
+    HANDLE file = bytes ? CreateMemberFile(name, path) : INVALID_HANDLE_VALUE;
+    DWORD written = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        WriteFile(file, bytes, static_cast<DWORD>(std::min<uint64_t>(size, MAXDWORD)), &written, nullptr);
+        CloseHandle(file);
+    }
+    if (bytes) LocalUnlock(block);
+    FreePluginBlock(block);
+    HBITMAP bitmap = nullptr;
+    if (file != INVALID_HANDLE_VALUE) {
+        if (written > 0) bitmap = DecodeMemberFile(path, name, search);
+        else DeleteFileW(path);
+    }
+    RemoveProcessFolderIfEmpty();
+    return bitmap;
 }
 
 void FreeArchiveIndex(DecodeState& state) {

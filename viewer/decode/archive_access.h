@@ -3,9 +3,10 @@
 // sub-images: `subIndex` is the member shown, `lastIndex` the highest member
 // number, and the direction says which way to look for the next member that
 // decodes. Each candidate member is extracted under a safe name of the
-// viewer's own into the temporary folder, decoded like a plain file with a
-// decode state of its own, and deleted at once. The member list is read once
-// per archive and kept with the decode state until the file changes.
+// viewer's own into the viewer's own temporary folder, decoded like a plain
+// file with a decode state of its own, and deleted at once, so that the folder
+// holds nothing between decodes. The member list is read once per archive and
+// kept with the decode state until the file changes.
 #pragma once
 
 #include <windows.h>
@@ -17,10 +18,14 @@
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
 #include "viewer/core/viewer_state.h"
+#include "viewer/decode/temp_folder.h"
 
-// The temporary folder for extracted members ("Oxel" in the user's temporary
-// folder), or "" when its name does not fit.
-void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);
+// Starts the allowance of one decode (DecodePicture) across every archive
+// nesting level: members tried, and directory entries listed. Once it is
+// spent, or once a key or button is pressed while the search goes on (after
+// its first member), every archive search fails with `width` = -2 and leaves
+// `subIndex` at the last member it tried, for the next step to go on from.
+void BeginArchiveAllowance();
 
 // The first member of the zip file at `path` that decodes, searching from
 // `state.subIndex` in `direction`; null, with `width` = -2 (and `height` = -4
@@ -33,9 +38,10 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
                                   DecodeState& state, const Settings& settings, HWND window, int direction,
                                   DecodedPicture& picture);
 
-// Extracts one member of a plug-in archive with "GetFile" (into memory first,
-// into the temporary folder when that fails) and decodes it; `tooLarge` is set
-// when the member is over the size limit.
+// Extracts one member of a plug-in archive with "GetFile" (into memory, or
+// into a folder of the temporary folder when the plug-in cannot give it in
+// memory) and decodes it; `tooLarge` is set when the member, as declared or as
+// written, is over the size limit.
 HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t position,
                             const spi::ArchiveMemberRecord& record, const Settings& settings, HWND window,
                             int direction, DecodedPicture& picture, bool& tooLarge);

@@ -171,8 +171,8 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
 
     if (!plugins.empty() && ansiPath[0]) {
         bool fromArchive = false;
-        HBITMAP bitmap = ProbePlugins(path, ansiPath, extension, state, settings, plugins, window, direction, picture,
-                                      depth, fromArchive);
+        HBITMAP bitmap = ProbePlugins(path, ansiPath, extension, state, settings, plugins, window, direction,
+                                      DecodeArchivePluginMember, picture, depth, fromArchive);
         if (bitmap && fromArchive) {
             // The member's own decode has told its size and depth.
             ShowArrowCursor();

@@ -27,6 +27,7 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
     ToAnsiExactly(PathFindExtensionW(path), ansiExtension);
     picture.width = 0;
     picture.height = 0;
+    BeginArchiveAllowance();
     picture.bitmap =
         DecodeFile(path, ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
     return picture.bitmap;

@@ -1,10 +1,15 @@
 // The fault guard; see plugin_guard.h. RunGuarded saves its frame with
-// __builtin_setjmp; on a fault inside the call the handler points the thread's
-// context at LeaveGuard, on the stack just below that frame (the frames of the
+// __builtin_setjmp. Two handlers can end the call: a vectored handler for
+// processor faults, which sees them before the plug-in does, and a frame
+// handler at the boundary between the viewer's frames and the call's, which
+// sees only the software exceptions that no frame of the plug-in took (a
+// plug-in may throw and catch its own). Either points the thread's context at
+// LeaveGuard, on the stack just below RunGuarded's frame (the frames of the
 // call are abandoned; after a stack overflow there is no room left where the
 // fault happened), and LeaveGuard jumps back into RunGuarded.
 #include "viewer/decode/plugin_guard.h"
 
+#include <float.h>
 #include <intrin.h>
 #include <malloc.h>
 
@@ -19,6 +24,10 @@ struct GuardFrame {
 };
 
 DWORD guardSlot = TLS_OUT_OF_INDEXES;
+
+constexpr DWORD kDirectionFlag = 0x400;
+// What RaiseException with code 0 is told as: 0 means "returned".
+constexpr DWORD kZeroCodeException = 0xC0000144;  // STATUS_UNHANDLED_EXCEPTION
 
 bool IsFault(DWORD code) {
     switch (code) {
@@ -52,15 +61,15 @@ __attribute__((noinline, noreturn, fastcall)) void LeaveGuard(GuardFrame* frame)
 }
 #endif
 
-LONG CALLBACK OnFault(EXCEPTION_POINTERS* info) {
-    GuardFrame* frame = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
-    DWORD code = info->ExceptionRecord->ExceptionCode;
-    if (!frame || !IsFault(code)) return EXCEPTION_CONTINUE_SEARCH;
-    frame->code = code;
+// Resumes the thread in LeaveGuard. The context is the plug-in's: a fault
+// inside a backward copy leaves the direction flag set, and the viewer's own
+// copies would run backwards.
+void Land(GuardFrame* frame, DWORD code, CONTEXT* context) {
+    frame->code = code ? code : kZeroCodeException;
     // The saved stack pointer is RunGuarded's own; the bytes just below it
     // were the call's, already touched and so committed.
     uintptr_t stack = (reinterpret_cast<uintptr_t>(frame->jump[2]) - 64) & ~uintptr_t{15};
-    CONTEXT* context = info->ContextRecord;
+    context->EFlags &= ~kDirectionFlag;
 #if defined(_WIN64)
     context->Rsp = stack - 8;  // as after a call: the return address slot
     context->Rcx = reinterpret_cast<DWORD64>(frame);
@@ -70,6 +79,13 @@ LONG CALLBACK OnFault(EXCEPTION_POINTERS* info) {
     context->Ecx = reinterpret_cast<DWORD>(frame);
     context->Eip = reinterpret_cast<DWORD>(&LeaveGuard);
 #endif
+}
+
+LONG CALLBACK OnFault(EXCEPTION_POINTERS* info) {
+    GuardFrame* frame = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
+    DWORD code = info->ExceptionRecord->ExceptionCode;
+    if (!frame || !IsFault(code)) return EXCEPTION_CONTINUE_SEARCH;
+    Land(frame, code, info->ContextRecord);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
@@ -78,6 +94,87 @@ BOOL CALLBACK InstallGuard(INIT_ONCE*, void*, void**) {
     if (guardSlot == TLS_OUT_OF_INDEXES) return FALSE;
     return AddVectoredExceptionHandler(1, OnFault) != nullptr;
 }
+
+// The floating-point state that the viewer's code assumes: its control words,
+// and (on every call boundary) an empty x87 stack.
+struct FloatState {
+    uint16_t x87Control;
+    uint32_t mxcsr;
+    bool sse;
+};
+
+FloatState SaveFloatState() {
+    FloatState state = {};
+    __asm__ volatile("fnstcw %0" : "=m"(state.x87Control));
+#if defined(_WIN64)
+    state.sse = true;
+#else
+    state.sse = IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE) != FALSE;
+#endif
+    if (state.sse) __asm__ volatile("stmxcsr %0" : "=m"(state.mxcsr));
+    return state;
+}
+
+void RestoreFloatState(const FloatState& state, bool faulted) {
+    if (faulted) _fpreset();
+    // Values left on the x87 stack turn every later x87 result into NaN.
+    struct {
+        uint16_t control, unused0, status, unused1, tags, unused2;
+        uint32_t rest[4];
+    } environment;
+    __asm__ volatile("fnstenv %0" : "=m"(environment));
+    if (environment.tags != 0xFFFF) __asm__ volatile("fninit");
+    __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(state.x87Control));
+    if (state.sse) __asm__ volatile("ldmxcsr %0" : : "m"(state.mxcsr));
+    __asm__ volatile("cld");
+}
+
+}  // namespace
+
+// The handler at the boundary: reached only by an exception that every frame
+// of the call passed on.
+extern "C" EXCEPTION_DISPOSITION __cdecl OxelGuardEscape(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*) {
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
+    GuardFrame* frame = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
+    if (!frame) return ExceptionContinueSearch;
+    // A C++ throw cannot be continued where it was raised; it is not: the
+    // thread goes on in LeaveGuard.
+    record->ExceptionFlags &= ~static_cast<DWORD>(EXCEPTION_NONCONTINUABLE);
+    Land(frame, record->ExceptionCode, context);
+    return ExceptionContinueExecution;
+}
+
+#if defined(_WIN64)
+// The boundary frame: calls call(data) in a frame whose unwind information
+// names OxelGuardEscape as its exception handler.
+extern "C" void OxelGuardBoundary(GuardedCall call, void* data);
+__asm__(R"(
+    .text
+    .p2align 4
+    .globl OxelGuardBoundary
+    .def OxelGuardBoundary; .scl 2; .type 32; .endef
+    .seh_proc OxelGuardBoundary
+OxelGuardBoundary:
+    subq $40, %rsp
+    .seh_stackalloc 40
+    .seh_endprologue
+    movq %rcx, %rax
+    movq %rdx, %rcx
+    callq *%rax
+    nop
+    addq $40, %rsp
+    ret
+    .seh_handler OxelGuardEscape, @except
+    .seh_endproc
+)");
+#else
+struct HandlerRecord {
+    HandlerRecord* next;
+    void* handler;
+};
+#endif
+
+namespace {
 
 __attribute__((noinline)) DWORD RunInFrame(GuardFrame& frame, GuardedCall call, void* data) {
 #if !defined(_WIN64)
@@ -88,7 +185,14 @@ __attribute__((noinline)) DWORD RunInFrame(GuardFrame& frame, GuardedCall call, 
 #endif
     if (__builtin_setjmp(frame.jump) == 0) {
         TlsSetValue(guardSlot, &frame);
+#if defined(_WIN64)
+        OxelGuardBoundary(call, data);
+#else
+        HandlerRecord boundary = {reinterpret_cast<HandlerRecord*>(handlerChain),
+                                  reinterpret_cast<void*>(&OxelGuardEscape)};
+        __writefsdword(0, reinterpret_cast<DWORD>(&boundary));
         call(data);
+#endif
     }
 #if !defined(_WIN64)
     __writefsdword(0, handlerChain);
@@ -105,11 +209,13 @@ DWORD RunGuarded(GuardedCall call, void* data) {
         call(data);  // no guard could be installed: the call runs as it is
         return 0;
     }
+    const FloatState floats = SaveFloatState();
     GuardFrame frame = {};
     frame.outer = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
     DWORD code = RunInFrame(frame, call, data);
     // The overflow used up the stack's guard page; without a new one the
     // next overflow would end the program.
     if (code == EXCEPTION_STACK_OVERFLOW) _resetstkoflw();
+    RestoreFloatState(floats, code != 0);
     return code;
 }

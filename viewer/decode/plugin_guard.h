@@ -1,8 +1,10 @@
 // Calls into plug-in modules under a guard: a processor fault raised inside the
-// call (an access violation, a division by zero, a stack overflow, ...) ends
-// the call and is reported, instead of ending the program. The guard is a
-// vectored exception handler that, while a guarded call runs on the faulting
-// thread, resumes that thread at the point where the call was made.
+// call (an access violation, a division by zero, a stack overflow, ...), or a
+// software exception that the plug-in does not handle itself (a C++ throw, any
+// RaiseException), ends the call and is reported, instead of ending the
+// program. The processor state that the viewer relies on (direction flag, x87
+// and SSE control, an empty x87 stack) is as it was before the call, whatever
+// the plug-in left.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +13,9 @@
 
 typedef void (*GuardedCall)(void* data);
 
-// Runs `call(data)`; returns 0 when it returned, or the code of the fault that
-// ended it. Whatever the call had allocated or locked when it faulted stays so.
+// Runs `call(data)`; returns 0 when it returned, or the code of the exception
+// that ended it (an exception raised with code 0 is told as 0xC0000144).
+// Whatever the call had allocated or locked when it faulted stays so.
 DWORD RunGuarded(GuardedCall call, void* data);
 
 // The same for any callable, usually a lambda that stores the result of the

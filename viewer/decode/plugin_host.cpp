@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "viewer/decode/archive_access.h"
 #include "viewer/decode/plugin_guard.h"
 #include "viewer/decode/plugin_rules.h"
 
@@ -22,7 +21,8 @@ constexpr uint16_t kOwnMachine = kMachineI386;
 
 template <typename Fn>
 Fn Export(const PluginList& plugins, size_t position, const char* name) {
-    HMODULE module = plugins[position].module;
+    const PluginEntry& entry = plugins[position];
+    HMODULE module = entry.disabled ? nullptr : entry.module;
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
@@ -54,7 +54,7 @@ int32_t PluginInfo(PluginList& plugins, size_t position, int32_t index, char* bu
     buffer[0] = '\0';
     int32_t length = 0;
     if (Guarded([&] { length = getInfo(index, buffer, size); })) {
-        ReloadPlugin(plugins, position);
+        DisablePlugin(plugins, position);
         return 0;
     }
     buffer[size - 1] = '\0';
@@ -131,7 +131,7 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
             continue;
         }
         if (IsIgnoredPlugin(bareName, ignore.data()) || !IsOwnBitness(path)) continue;
-        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module});
+        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module, 0});
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -143,14 +143,10 @@ void FreePlugins(PluginList& plugins) {
     plugins.clear();
 }
 
-void ReloadPlugin(PluginList& plugins, size_t position) {
-    HMODULE module = plugins[position].module;
-    if (!module) return;
-    wchar_t path[MAX_PATH];
-    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    if (!FreeLibrary(module)) return;
-    plugins[position].module = LoadPluginModule(path);
+void DisablePlugin(PluginList& plugins, size_t position) { plugins[position].disabled = 1; }
+
+void FreePluginBlock(void* block) {
+    if (block) LocalFree(block);
 }
 
 bool ExtensionListed(const char* extension, PluginList& plugins, size_t position) {
@@ -178,10 +174,12 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
     }
     spi::PictureInfoRecord record = {};
     if (Guarded([&] { getInfo(ansiPath, 0, spi::kInputFile, &record); })) {
-        ReloadPlugin(plugins, position);
+        DisablePlugin(plugins, position);
         picture.width = kStatusUnsupported;
         return nullptr;
     }
+    // Nothing here shows the plug-in's text about the picture.
+    FreePluginBlock(reinterpret_cast<void*>(record.textHandle));
     picture.frameRect = FramePlacement{record.left, record.top, record.width, record.height};
 
     void* infoHandle = nullptr;
@@ -192,7 +190,7 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
         })) {
         // What the call had made when it faulted cannot be trusted, not even
         // to be freed.
-        ReloadPlugin(plugins, position);
+        DisablePlugin(plugins, position);
         picture.width = kStatusUnsupported;
         return nullptr;
     }
@@ -200,8 +198,8 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
     if (result == spi::kSuccess && infoHandle && bitsHandle) {
         bitmap = BitmapFromBlocks(infoHandle, bitsHandle, window, picture);
     }
-    if (infoHandle) LocalFree(infoHandle);
-    if (bitsHandle) LocalFree(bitsHandle);
+    FreePluginBlock(infoHandle);
+    FreePluginBlock(bitsHandle);
     if (!bitmap) picture.width = kStatusUnsupported;
     return bitmap;
 }
@@ -221,7 +219,7 @@ int32_t SPI_API PluginProgress(int32_t, int32_t, intptr_t) {
 
 HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
                      const Settings& settings, PluginList& plugins, HWND window, int direction,
-                     DecodedPicture& picture, int32_t& depth, bool& fromArchive) {
+                     ArchivePluginReader readArchive, DecodedPicture& picture, int32_t& depth, bool& fromArchive) {
     fromArchive = false;
     uint8_t head[spi::kHostHeadSize] = {};
     if (!ReadHead(path, head)) {
@@ -231,12 +229,13 @@ HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* exte
     char name[MAX_PATH];
     lstrcpynA(name, ansiPath, MAX_PATH);
     for (size_t position = 0; position < plugins.size(); ++position) {
+        if (plugins[position].disabled) continue;
         if (settings.CheckExt_SPI && !ExtensionListed(extension, plugins, position)) continue;
         auto isSupported = Export<spi::IsSupportedFn>(plugins, position, "IsSupported");
         if (!isSupported) continue;
         int32_t supported = 0;
         if (Guarded([&] { supported = isSupported(name, reinterpret_cast<uintptr_t>(head)); })) {
-            ReloadPlugin(plugins, position);
+            DisablePlugin(plugins, position);
             continue;
         }
         if (!supported) continue;
@@ -248,8 +247,7 @@ HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* exte
                 break;
             case PluginKind::Archive:
                 if (!settings.SearchInArchive) break;
-                bitmap = DecodeArchivePluginMember(path, name, plugins, position, state, settings, window, direction,
-                                                   picture);
+                bitmap = readArchive(path, name, plugins, position, state, settings, window, direction, picture);
                 fromArchive = bitmap != nullptr;
                 break;
             case PluginKind::Other:
@@ -268,7 +266,7 @@ int32_t CallGetArchiveInfo(PluginList& plugins, size_t position, const char* ans
     void* handle = nullptr;
     int32_t result = spi::kNotSupported;
     if (Guarded([&] { result = getArchiveInfo(ansiPath, 0, spi::kInputFile, &handle); })) {
-        ReloadPlugin(plugins, position);
+        DisablePlugin(plugins, position);
         return kPluginFaulted;
     }
     list = handle;
@@ -283,7 +281,7 @@ int32_t CallGetFile(PluginList& plugins, size_t position, const char* ansiPath, 
     if (Guarded([&] {
             result = getFile(ansiPath, memberPosition, destination, flags, PluginProgress, 0);
         })) {
-        ReloadPlugin(plugins, position);
+        DisablePlugin(plugins, position);
         return kPluginFaulted;
     }
     return result;

@@ -1,8 +1,10 @@
 // The Susie plug-ins loaded from the plug-in folder: loading them, offering a
-// file to them before the program's own decoders, turning an image plug-in's
-// blocks into a bitmap, and reloading a plug-in that faulted. Every call into a
-// plug-in runs under the fault guard; a fault reloads the plug-in and the next
-// one is asked.
+// file to them before the program's own decoders, and turning an image
+// plug-in's blocks into a bitmap. Every call into a plug-in runs under the
+// fault guard; a plug-in that faulted stays loaded but is asked nothing more
+// this session (loading it again would run its start-up code unguarded), and
+// the next plug-in or decoder answers. Every block that a plug-in hands back is
+// freed here, whatever the call's result; after a fault none is touched.
 #pragma once
 
 #include <windows.h>
@@ -23,21 +25,30 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
 // Frees every loaded plug-in.
 void FreePlugins(PluginList& plugins);
 
-// Replaces the plug-in at `position` by a fresh load of the same file; a
-// failed load leaves a null module there, which no call reaches.
-void ReloadPlugin(PluginList& plugins, size_t position);
+// Takes the plug-in at `position` out of service for the rest of the session.
+void DisablePlugin(PluginList& plugins, size_t position);
+
+// Frees a block that a plug-in handed back (null is nothing).
+void FreePluginBlock(void* block);
 
 // Whether the plug-in's file-name patterns (information strings 2, 4, ... up
 // to 200) contain `extension` (with its dot), both lowered.
 bool ExtensionListed(const char* extension, PluginList& plugins, size_t position);
 
+// How an archive plug-in that accepted the file is read: the member search of
+// the archive access, which calls back into the plug-ins through this host.
+typedef HBITMAP (*ArchivePluginReader)(const wchar_t* path, const char* ansiPath, PluginList& plugins,
+                                       size_t position, DecodeState& state, const Settings& settings, HWND window,
+                                       int direction, DecodedPicture& picture);
+
 // Offers the file to the plug-ins in list order and returns the first bitmap
 // one of them makes: an image plug-in's picture, or a member of an archive
-// plug-in's archive ("SearchInArchive" on), with `fromArchive` set. Null,
-// with `width` = -2, when none does. `depth` is an image plug-in's bit count.
+// plug-in's archive read by `readArchive` ("SearchInArchive" on), with
+// `fromArchive` set. Null, with `width` = -2, when none does. `depth` is an
+// image plug-in's bit count.
 HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
                      const Settings& settings, PluginList& plugins, HWND window, int direction,
-                     DecodedPicture& picture, int32_t& depth, bool& fromArchive);
+                     ArchivePluginReader readArchive, DecodedPicture& picture, int32_t& depth, bool& fromArchive);
 
 // The picture of an image plug-in as a bitmap compatible with the window's
 // device, or null with `width` = -2.
@@ -49,7 +60,7 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
 // later, and lets the plug-in go on.
 int32_t SPI_API PluginProgress(int32_t step, int32_t total, intptr_t data);
 
-// Result of a plug-in call that faulted (the plug-in has been reloaded).
+// Result of a plug-in call that faulted (the plug-in has been disabled).
 constexpr int32_t kPluginFaulted = INT32_MIN;
 
 // "GetArchiveInfo" with file input; `list` receives the member list's handle.
@@ -57,6 +68,7 @@ constexpr int32_t kPluginFaulted = INT32_MIN;
 int32_t CallGetArchiveInfo(PluginList& plugins, size_t position, const char* ansiPath, HLOCAL& list);
 
 // "GetFile" of the member at `memberPosition`, into memory (`destination` is
-// the address of an HLOCAL) or into a folder (an ANSI folder name).
+// the address of an HLOCAL, which the caller frees whatever the result) or
+// into a folder (an ANSI folder name).
 int32_t CallGetFile(PluginList& plugins, size_t position, const char* ansiPath, intptr_t memberPosition,
                     void* destination, uint32_t flags);

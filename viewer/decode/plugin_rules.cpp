@@ -115,17 +115,24 @@ bool MakeSafeMemberName(const char* stored, char* out) {
     const char* dot = strrchr(kept, '.');
     size_t extensionLength = dot ? strlen(dot) : 0;
     if (extensionLength > 16) extensionLength = 0;
-    size_t room = kSafeMemberNameMax - (IsDeviceName(kept) ? 1 : 0);
     size_t stemLength = length - extensionLength;
-    if (length > room) stemLength = room - extensionLength;
-
     size_t at = 0;
-    if (IsDeviceName(kept)) out[at++] = '_';
-    memcpy(out + at, kept, stemLength);
-    at += stemLength;
-    if (extensionLength) memcpy(out + at, kept + length - extensionLength, extensionLength);
-    at += extensionLength;
-    out[at] = '\0';
+    // The device test is made on the name as it is finally written: a cut
+    // can make one ("CON" and blanks before ".png").
+    for (bool prefixed = false;; prefixed = true) {
+        const size_t room = kSafeMemberNameMax - (prefixed ? 1 : 0) - extensionLength;
+        if (stemLength > room) stemLength = room;
+        // Blanks before the extension are dropped by the file system anyway.
+        while (stemLength > 0 && kept[stemLength - 1] == ' ') --stemLength;
+        at = 0;
+        if (prefixed) out[at++] = '_';
+        memcpy(out + at, kept, stemLength);
+        at += stemLength;
+        if (extensionLength) memcpy(out + at, kept + length - extensionLength, extensionLength);
+        at += extensionLength;
+        out[at] = '\0';
+        if (prefixed || !IsDeviceName(out)) break;
+    }
     // A cut may leave a trailing dot or blank before an empty extension.
     while (at > 0 && (out[at - 1] == '.' || out[at - 1] == ' ')) out[--at] = '\0';
     return at > 0;

@@ -117,7 +117,8 @@ TEST(MakeSafeMemberName, KeepsOnlyABareNameInsideTheFolder) {
         {"nul", "_nul"},
         {"com1.jpg", "_com1.jpg"},
         {"COM10.jpg", "COM10.jpg"},
-        {"lpt9 .gif", "_lpt9 .gif"},
+        {"lpt9 .gif", "_lpt9.gif"},
+        {"my picture .gif", "my picture.gif"},
         {"console.png", "console.png"},
         {"x.png. . ", "x.png"},
         {"..", "<none>"},
@@ -139,6 +140,16 @@ TEST(MakeSafeMemberName, LongNamesAreCutKeepingTheExtension) {
     EXPECT_EQ(safe.size(), kSafeMemberNameMax);
     safe = Safe(("x." + name).c_str());  // an over-long extension is cut like a stem
     EXPECT_EQ(safe.size(), kSafeMemberNameMax);
+    // A cut that leaves a device name and blanks: the name is tested as cut.
+    const std::string blanks(200, ' ');
+    const std::pair<std::string, std::string> devices[] = {
+        {"CON" + blanks + "x.png", "_CON.png"},
+        {"nul" + blanks + "x", "_nul"},
+        {"Com1" + blanks + "x." + std::string(20, 'e'), "_Com1"},
+        {"CON" + std::string(76, ' ') + "x.png", "_CON.png"},
+        {"CONa" + blanks + "x.png", "CONa.png"},
+    };
+    for (const auto& device : devices) EXPECT_EQ(Safe(device.first.c_str()), device.second) << device.second;
     EXPECT_STREQ(MemberExtension("x.png"), ".png");
     EXPECT_STREQ(MemberExtension(".png"), "");
     EXPECT_STREQ(MemberExtension("readme"), "");

@@ -125,6 +125,42 @@ TEST_F(ZipTest, ZipsInsideZipsAreOpenedAFewLevelsDeep) {
     EXPECT_EQ(FilesInTemporaryFolder(), 0);
 }
 
+TEST_F(ZipTest, OneDecodeTriesAThousandMembersAcrossAllLevels) {
+    Load();
+    Decoded d;
+    Decode(TestArchive(L"fan-out.zip"), d);
+    EXPECT_EQ(d.bitmap, nullptr);
+    EXPECT_EQ(d.picture.width, kStatusUnsupported);
+    EXPECT_EQ(d.picture.lastIndex, 999);
+    EXPECT_EQ(FilesInTemporaryFolder(), 0);
+
+    // A search cut short stays where it got to, and the next step goes on.
+    Decoded run;
+    Decode(TestArchive(L"long-run.zip"), run);
+    EXPECT_EQ(run.bitmap, nullptr);
+    EXPECT_EQ(run.state.subIndex, 999);
+    Decode(TestArchive(L"long-run.zip"), run, run.state.subIndex + 1, 1);
+    ASSERT_NE(run.bitmap, nullptr);
+    EXPECT_EQ(run.state.subIndex, 1500);
+}
+
+TEST_F(ZipTest, KeyPressedDuringTheSearchEndsItAfterTheFirstMember) {
+    Load();
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue
+    ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_NEXT, 0));
+    Decoded pressed;
+    Decode(TestArchive(L"pictures.zip"), pressed);  // "readme.txt" is tried, "a.png" no more
+    EXPECT_EQ(pressed.bitmap, nullptr);
+    EXPECT_EQ(pressed.picture.width, kStatusUnsupported);
+    EXPECT_EQ(FilesInTemporaryFolder(), 0);
+    while (PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE)) {
+    }
+    Decoded after;
+    Decode(TestArchive(L"pictures.zip"), after);
+    EXPECT_EQ(after.picture.width, 4);
+}
+
 TEST_F(ZipTest, FontsShowTheirSpecimenAndCollectionsStepFontByFont) {
     Load("", PathFromEnvironment("OXEL_OUT_DIR"));
     ASSERT_EQ(plugins_.size(), 2u);

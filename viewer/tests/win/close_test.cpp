@@ -1,6 +1,7 @@
 // Closing the main window: the view keys written unless Alt and F4 are held,
 // the window-mode rectangle across a full-screen period, when maximised and
-// when minimised, nothing decoded while closing, and the temporary folder.
+// when minimised, nothing decoded while closing, and the temporary folder:
+// stale folders of gone viewers swept at start, nothing of ours left at close.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -162,11 +163,20 @@ TEST_F(Close, TopMostFollowsTheSettingInWindowModeOnly) {
     EXPECT_TRUE(HasProfileEntry(Closed(), "AlwaysOnTop", "ON"));
 }
 
-TEST_F(Close, TemporaryFolderIsRemovedOnlyWhenEmpty) {
+TEST_F(Close, TemporaryFolderIsSweptAtStartEmptiedAtCloseAndKeptForOthers) {
     wchar_t temp[MAX_PATH];
     TemporaryFolder(temp);
+    CreateDirectoryW(temp, nullptr);
+    // This process id with another start time: a viewer that is gone.
+    const std::wstring stale = std::wstring(temp) + L"\\" + std::to_wstring(GetCurrentProcessId()) + L"-0000000000000001";
+    CreateDirectoryW(stale.c_str(), nullptr);
+    WriteWholeFile(stale + L"\\left.png", "x");
     Create("", L"");
     EXPECT_NE(GetFileAttributesW(temp), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(stale.c_str()), INVALID_FILE_ATTRIBUTES);
+    wchar_t own[MAX_PATH];
+    ASSERT_TRUE(MakeProcessFolder(own));
+    WriteWholeFile(std::wstring(own) + L"\\left.png", "x");
     Closed();
     EXPECT_EQ(GetFileAttributesW(temp), INVALID_FILE_ATTRIBUTES);
 

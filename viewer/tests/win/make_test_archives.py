@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the archives of the archive tests into the folder given: zip files
 made with Python's zipfile (pictures among text files, a member over the size
-limit, hostile member names, a member that inflates beyond its declared size)
-and archives of the test archive plug-in's own "TARC" format."""
+limit, hostile member names, a member that inflates beyond its declared size),
+a zip written byte by byte whose directory names one inner zip a thousand
+times, three levels deep, and archives of the test archive plug-in's own
+"TARC" format."""
 import struct
 import sys
 import zipfile
@@ -23,6 +25,24 @@ def write_zip(path, members):
     with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as archive:
         for name, data in members:
             archive.writestr(zipfile.ZipInfo(name), data, zipfile.ZIP_DEFLATED)
+
+
+def fan_out_zip(member_name, data, count):
+    """A zip whose central directory lists `count` names over one local header
+    (stored, so the data is the member as it is). Every name has the length of
+    the local header's, as readers compare the two."""
+    crc = zlib.crc32(data)
+    name = member_name(0).encode()
+    local = struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 0, 0, 0x21, crc, len(data), len(data), len(name), 0)
+    out = local + name + data
+    directory = b""
+    for i in range(count):
+        entry = member_name(i).encode()
+        assert len(entry) == len(name)
+        directory += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 20, 0, 0, 0, 0x21, crc, len(data), len(data),
+                                 len(entry), 0, 0, 0, 0, 0, 0) + entry
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, count, count, len(directory), len(out), 0)
+    return out + directory + end
 
 
 def write_tarc(path, members):
@@ -61,6 +81,16 @@ def main(folder):
         (out / f"nested{depth}.zip").unlink(missing_ok=True)
         write_zip(out / f"nested{depth}.zip", [("readme.txt", b"text\n")] + level)
         level = [(f"level{depth}.zip", (out / f"nested{depth}.zip").read_bytes())]
+
+    # 1,000 names of a zip of 1,000 names of a zip of 1,000 names of a file
+    # that is no picture: a billion members to try.
+    level = b"no picture\n"
+    for extension in ("png", "zip", "zip"):
+        level = fan_out_zip(lambda i, e=extension: f"m{i:04}.{e}", level, 1000)
+    (out / "fan-out.zip").write_bytes(level)
+
+    # 1,500 empty members before the picture: more than one picture's search.
+    write_zip(out / "long-run.zip", [(f"e{i:04}.txt", b"") for i in range(1500)] + [("a.png", red)])
 
     write_tarc(out / "pictures.tarc", [("readme.txt", b"text\n"), ("a.png", red), ("..\\evil.png", green)])
     (out / "pictures.txt").write_text("done\n")

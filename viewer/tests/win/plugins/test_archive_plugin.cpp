@@ -4,7 +4,10 @@
 // for which it lists one member "x.png" that it cannot extract, so that a test
 // can let it fault there and see the viewer's own zip reader take over.
 // OXEL_TEST_NO_MEMORY=1 refuses extraction into memory. Every export faults on
-// request (test_faults.h).
+// request (test_faults.h); "GetFile" also misbehaves on request: "failblock"
+// refuses extraction into memory but hands back a block, "grow" writes 2 MiB
+// more than the member into a folder, "litter" leaves another file beside it
+// and fails. File output sets OXEL_TEST_FILE_OUTPUT=1.
 #include <windows.h>
 
 #include <cstdint>
@@ -107,6 +110,10 @@ int32_t SPI_API GetFile(const char* source, intptr_t position, void* destination
     if (member.offset == 0) return spi::kFileReadError;  // the zip member it only pretends to hold
     if ((flag & spi::kOutputMask) == spi::kOutputMemory) {
         char refuse[4];
+        if (test_plugin::Asked("GetFile", "failblock")) {
+            *static_cast<void**>(destination) = test_plugin::HandOverBlock();
+            return spi::kNoMemory;
+        }
         if (GetEnvironmentVariableA("OXEL_TEST_NO_MEMORY", refuse, sizeof refuse)) return spi::kNotSupported;
         HLOCAL block = LocalAlloc(LMEM_MOVEABLE, member.size ? member.size : 1);
         if (!block) return spi::kNoMemory;
@@ -116,12 +123,24 @@ int32_t SPI_API GetFile(const char* source, intptr_t position, void* destination
         return spi::kSuccess;
     }
     // File output: the member under its own name, as it is stored.
+    SetEnvironmentVariableA("OXEL_TEST_FILE_OUTPUT", "1");
     std::string path = std::string(static_cast<const char*>(destination)) + "\\" + member.name;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return spi::kFileWriteError;
     DWORD written = 0;
     WriteFile(file, &bytes[member.offset], member.size, &written, nullptr);
+    if (test_plugin::Asked("GetFile", "grow")) {
+        std::vector<uint8_t> more(2 << 20);
+        DWORD extra = 0;
+        WriteFile(file, more.data(), static_cast<DWORD>(more.size()), &extra, nullptr);
+    }
     CloseHandle(file);
+    if (test_plugin::Asked("GetFile", "litter")) {
+        HANDLE other = CreateFileA((std::string(static_cast<const char*>(destination)) + "\\litter.txt").c_str(),
+                                   GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+        return spi::kFileWriteError;
+    }
     return written == member.size ? spi::kSuccess : spi::kFileWriteError;
 }
 

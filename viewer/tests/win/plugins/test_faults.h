@@ -1,6 +1,11 @@
 // The faults that the test plug-ins raise on request: the environment value
 // OXEL_TEST_FAULT names an export and a kind ("GetPicture:access",
-// "IsSupported:divide", "GetFile:stack"), and that export raises it.
+// "IsSupported:divide", "GetFile:stack"), and that export raises it. Some
+// kinds are no fault: "caught" throws and catches its own C++ exception, "x87"
+// leaves the x87 stack full and the rounding of x87 and SSE changed; both then
+// answer as usual. The last block a plug-in handed back beside its answer (a
+// picture's text, a block with a failure result) is told by the export
+// TestLastBlock, so that a test can see whether the host freed it.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +15,22 @@
 namespace test_plugin {
 
 inline volatile bool deeper = true;
+inline HLOCAL lastBlock = nullptr;
+
+// A moveable block of a few bytes, kept as the last one handed back.
+inline HLOCAL HandOverBlock() {
+    lastBlock = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, 16);
+    return lastBlock;
+}
+
+// Whether OXEL_TEST_FAULT asks `exportName` for `kind`.
+inline bool Asked(const char* exportName, const char* kind) {
+    char wanted[64];
+    DWORD length = GetEnvironmentVariableA("OXEL_TEST_FAULT", wanted, sizeof wanted);
+    size_t nameLength = strlen(exportName);
+    return length > 0 && length < sizeof wanted && strncmp(wanted, exportName, nameLength) == 0 &&
+           wanted[nameLength] == ':' && strcmp(wanted + nameLength + 1, kind) == 0;
+}
 
 __attribute__((noinline)) inline int Recurse(int depth) {
     volatile char block[4096];
@@ -32,6 +53,28 @@ inline void FaultIfAsked(const char* exportName) {
         (void)quotient;
     } else if (strcmp(kind, "stack") == 0) {
         Recurse(0);
+    } else if (strcmp(kind, "direction") == 0) {
+        // A fault in the middle of a backward copy.
+        __asm__ volatile("std\n\tmovl $1, (%0)" : : "r"(static_cast<volatile int*>(nullptr)) : "memory");
+    } else if (strcmp(kind, "cxx") == 0) {
+        RaiseException(0xE06D7363, EXCEPTION_NONCONTINUABLE, 0, nullptr);  // as a C++ throw of another compiler
+    } else if (strcmp(kind, "raise") == 0) {
+        RaiseException(0xE0001234, 0, 0, nullptr);
+    } else if (strcmp(kind, "zero") == 0) {
+        RaiseException(0, 0, 0, nullptr);
+    } else if (strcmp(kind, "throw") == 0) {
+        throw 1;
+    } else if (strcmp(kind, "caught") == 0) {
+        try {
+            throw 2;
+        } catch (int) {
+        }
+    } else if (strcmp(kind, "x87") == 0) {
+        const unsigned short towardZero = 0x0F7F;
+        const unsigned int sseTowardZero = 0x7F80;
+        __asm__ volatile("fld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfld1\n\tfldcw %0\n\tldmxcsr %1"
+                         :
+                         : "m"(towardZero), "m"(sseTowardZero));
     }
 }
 
@@ -42,3 +85,5 @@ inline int32_t CopyInfo(const char* const* strings, int32_t count, int32_t index
 }
 
 }  // namespace test_plugin
+
+extern "C" HLOCAL TestLastBlock() { return test_plugin::lastBlock; }

@@ -2,7 +2,8 @@
 // signature, width and height as 16-bit values, then one blue, green, red
 // colour that fills the picture) and claims PNG files too, which it answers
 // with a 7 x 5 magenta picture, so that a test sees that it was asked before
-// the built-in decoders. Every export faults on request (test_faults.h).
+// the built-in decoders. Its picture information carries a text block. Every
+// export faults on request (test_faults.h).
 #include <windows.h>
 
 #include <cstdint>
@@ -61,6 +62,7 @@ int32_t SPI_API GetPictureInfo(const char* source, intptr_t, uint32_t flag, spi:
     if ((flag & spi::kInputMask) != spi::kInputFile) return spi::kNotSupported;
     if (!ReadFacts(source, facts)) return spi::kUnknownFormat;
     *info = spi::PictureInfoRecord{0, 0, facts.width, facts.height, 0, 0, 24, 0};
+    info->textHandle = reinterpret_cast<uintptr_t>(test_plugin::HandOverBlock());
     return spi::kSuccess;
 }
 
