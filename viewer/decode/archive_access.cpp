@@ -47,14 +47,15 @@ constexpr int32_t kMaxTries = 1000;
 // Directory entries listed by one decode, across all levels: a directory of
 // millions of empty entries costs memory and time, not pictures.
 constexpr size_t kMaxListed = size_t{1} << 20;
-int nesting = 0;
+// Per thread: a decode may also run away from the window's thread.
+thread_local int nesting = 0;
 
 struct Allowance {
     int32_t tries;
     size_t listed;
     bool stopped;  // spent, or input is waiting
 };
-Allowance allowance = {kMaxTries, kMaxListed, false};
+thread_local Allowance allowance = {kMaxTries, kMaxListed, false};
 
 // Whether a key or button press waits in the queue: the user has moved on. Key
 // and button releases do not count (the press that started this decode is
