@@ -51,12 +51,27 @@ int32_t ReadBmpFileDepth(const wchar_t* path) {
     return read ? BmpBitDepth(header, got) : -1;
 }
 
+bool ReadFileAt(void* context, uint64_t offset, uint8_t* out, size_t n) {
+    HANDLE file = static_cast<HANDLE>(context);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    return n <= 0xFFFFFFFFu && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+           ReadFile(file, out, static_cast<DWORD>(n), &got, nullptr) && got == n;
+}
+
+// The depth from the few bytes that the header and the first directory point
+// at; a large file is not read whole for them.
 int32_t ReadTiffFileDepth(const wchar_t* path) {
-    uint32_t length = 0;
-    uint8_t* data = ReadWholeFileW(path, length);
-    if (!data) return -1;
-    int32_t depth = ReadTiffBitDepth(data, length);
-    free(data);
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER size;
+    int32_t depth = -1;
+    if (GetFileSizeEx(file, &size)) {
+        depth = ReadTiffBitDepth(TiffSource{ReadFileAt, file, static_cast<uint64_t>(size.QuadPart)});
+    }
+    CloseHandle(file);
     return depth;
 }
 
