@@ -200,13 +200,20 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     if (IsExtension(extension, ".gif")) {
         const uint32_t count = CountGifFrames(path, state);
         if (state.fileBuffer) ReadGifFrameFacts(state, picture, depth);
-        // A still GIF goes on to WIC like any other picture.
-        if (count >= 2) {
-            if (HBITMAP bitmap = BuildGifFrame(state, picture)) {
+        // A still GIF goes on to WIC like any other picture, unless it has
+        // no colour table at all, which WIC cannot take.
+        if (count >= 2 || (count == 1 && !GifHasColours(state))) {
+            bool frameTooLarge = false;
+            if (HBITMAP bitmap = BuildGifFrame(state, picture, frameTooLarge)) {
                 picture.premultipliedAlpha = 1;
                 // The first frame is drawn opaque; later ones blend over it.
                 if (state.subIndex == 0) picture.transparentColor = -1;
                 return Finish(path, extension, depth, false, picture, bitmap);
+            }
+            // WIC would make the same frame at the same size.
+            if (frameTooLarge) {
+                tooLarge = true;
+                return unsupported();
             }
         }
     }
@@ -217,17 +224,27 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         picture.backgroundColor = 0;
         picture.premultipliedAlpha = 0;
         if (animated) {
-            if (HBITMAP bitmap = BuildPngFrame(state, picture)) {
+            bool frameTooLarge = false;
+            if (HBITMAP bitmap = BuildPngFrame(state, picture, frameTooLarge)) {
                 picture.premultipliedAlpha = 1;
                 return Finish(path, extension, depth, false, picture, bitmap);
+            }
+            if (frameTooLarge) {
+                tooLarge = true;
+                return unsupported();
             }
         }
     }
 
     if (IsExtension(extension, ".webp")) {
-        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture)) {
+        bool frameTooLarge = false;
+        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture, frameTooLarge)) {
             picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
             return Finish(path, extension, depth, false, picture, bitmap);
+        }
+        if (frameTooLarge) {
+            tooLarge = true;
+            return unsupported();
         }
     }
 
