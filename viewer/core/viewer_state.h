@@ -35,6 +35,8 @@ struct PluginEntry {
 
 typedef std::vector<PluginEntry> PluginList;
 
+struct CanvasSnapshots;  // viewer/display/compose.h
+
 struct ViewerState {
     HWND window;
     wchar_t iniPath[MAX_PATH];
@@ -54,6 +56,7 @@ struct ViewerState {
     int32_t animationRunning;
     UINT animationTimer;
     HBITMAP frameCanvas;  // the composition base of the next animation frame
+    CanvasSnapshots* canvasSnapshots;  // owned; earlier canvases kept for stepping back
     int32_t loopsDone;
     int32_t slideShowArmedIndex;
     int32_t openMenus;
