@@ -364,6 +364,7 @@ bool ComposeFrame(ViewerState& state, int32_t index) {
         // taken, and the canvases kept so far make the next one shorter.
         if ((j - start) % 64 == 63 && GetTickCount() - began >= kYieldAfterMs &&
             HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON))) {
+            if (shown) DeleteObject(shown);
             DropCanvas(state);
             state.frameCanvas = shownCanvas;
             state.decodeState.subIndex = shownIndex;
