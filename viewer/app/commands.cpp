@@ -267,7 +267,12 @@ void EndSlideShowDisplay(ViewerState& state) {
 }
 
 void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
-    if (state.dragging) return;
+    if (state.dragging) {
+        // Commands are lost during a drag, but the animation's tick must come
+        // again: nothing else would re-arm its timer.
+        if (LOWORD(wParam) == IDM_ARC_NEXT && lParam == 1) PostponeTick(state);
+        return;
+    }
     const WORD command = LOWORD(wParam);
     if (command == IDM_SLIDE_SHOW) {
         ToggleSlideShow(state);

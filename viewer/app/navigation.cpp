@@ -52,14 +52,20 @@ bool StepFrame(ViewerState& state, int direction, LPARAM lParam) {
         return true;
     }
     DecodeState& decode = state.decodeState;
-    if (--decode.subIndex == -1) {
+    const int32_t shown = decode.subIndex;
+    int32_t target = shown - 1;
+    if (target == -1) {
         // The decoder normalises -1 to the last frame; this call only learns
-        // its index.
-        FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
-        DecodePicture(CurrentPath(state), decode, state.settings, state.plugins, state.window, -1, state.picture);
+        // its index, and the shown picture stays until the new one is whole.
+        DecodedPicture probe = state.picture;
+        decode.subIndex = -1;
+        DecodePicture(CurrentPath(state), decode, state.settings, state.plugins, state.window, -1, probe);
+        if (probe.bitmap) DeleteObject(probe.bitmap);
+        target = decode.subIndex;
+        decode.subIndex = shown;
     }
-    ComposeFrame(state, decode.subIndex);
-    return true;
+    // Cut short by waiting input, the step is not taken.
+    return ComposeFrame(state, target);
 }
 
 }  // namespace

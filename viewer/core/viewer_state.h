@@ -40,6 +40,8 @@ typedef std::vector<PluginEntry> PluginList;
 // running; it runs when the outermost of them has ended.
 enum class QueuedOpen : int32_t { kNone, kDrop, kDialog, kHandover };
 
+struct CanvasSnapshots;  // viewer/display/compose.h
+
 struct ViewerState {
     HWND window;
     wchar_t iniPath[MAX_PATH];
@@ -59,6 +61,7 @@ struct ViewerState {
     int32_t animationRunning;
     UINT animationTimer;
     HBITMAP frameCanvas;  // the composition base of the next animation frame
+    CanvasSnapshots* canvasSnapshots;  // owned; earlier canvases kept for stepping back
     int32_t loopsDone;
     int32_t slideShowArmedIndex;
     int32_t openMenus;

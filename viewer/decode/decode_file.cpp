@@ -51,12 +51,27 @@ int32_t ReadBmpFileDepth(const wchar_t* path) {
     return read ? BmpBitDepth(header, got) : -1;
 }
 
+bool ReadFileAt(void* context, uint64_t offset, uint8_t* out, size_t n) {
+    HANDLE file = static_cast<HANDLE>(context);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(offset);
+    DWORD got = 0;
+    return n <= 0xFFFFFFFFu && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+           ReadFile(file, out, static_cast<DWORD>(n), &got, nullptr) && got == n;
+}
+
+// The depth from the few bytes that the header and the first directory point
+// at; a large file is not read whole for them.
 int32_t ReadTiffFileDepth(const wchar_t* path) {
-    uint32_t length = 0;
-    uint8_t* data = ReadWholeFileW(path, length);
-    if (!data) return -1;
-    int32_t depth = ReadTiffBitDepth(data, length);
-    free(data);
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return -1;
+    LARGE_INTEGER size;
+    int32_t depth = -1;
+    if (GetFileSizeEx(file, &size)) {
+        depth = ReadTiffBitDepth(TiffSource{ReadFileAt, file, static_cast<uint64_t>(size.QuadPart)});
+    }
+    CloseHandle(file);
     return depth;
 }
 
@@ -185,13 +200,20 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     if (IsExtension(extension, ".gif")) {
         const uint32_t count = CountGifFrames(path, state);
         if (state.fileBuffer) ReadGifFrameFacts(state, picture, depth);
-        // A still GIF goes on to WIC like any other picture.
-        if (count >= 2) {
-            if (HBITMAP bitmap = BuildGifFrame(state, picture)) {
+        // A still GIF goes on to WIC like any other picture, unless it has
+        // no colour table at all, which WIC cannot take.
+        if (count >= 2 || (count == 1 && !GifHasColours(state))) {
+            bool frameTooLarge = false;
+            if (HBITMAP bitmap = BuildGifFrame(state, picture, frameTooLarge)) {
                 picture.premultipliedAlpha = 1;
                 // The first frame is drawn opaque; later ones blend over it.
                 if (state.subIndex == 0) picture.transparentColor = -1;
                 return Finish(path, extension, depth, false, picture, bitmap);
+            }
+            // WIC would make the same frame at the same size.
+            if (frameTooLarge) {
+                tooLarge = true;
+                return unsupported();
             }
         }
     }
@@ -202,17 +224,27 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         picture.backgroundColor = 0;
         picture.premultipliedAlpha = 0;
         if (animated) {
-            if (HBITMAP bitmap = BuildPngFrame(state, picture)) {
+            bool frameTooLarge = false;
+            if (HBITMAP bitmap = BuildPngFrame(state, picture, frameTooLarge)) {
                 picture.premultipliedAlpha = 1;
                 return Finish(path, extension, depth, false, picture, bitmap);
+            }
+            if (frameTooLarge) {
+                tooLarge = true;
+                return unsupported();
             }
         }
     }
 
     if (IsExtension(extension, ".webp")) {
-        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture)) {
+        bool frameTooLarge = false;
+        if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture, frameTooLarge)) {
             picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
             return Finish(path, extension, depth, false, picture, bitmap);
+        }
+        if (frameTooLarge) {
+            tooLarge = true;
+            return unsupported();
         }
     }
 

@@ -34,10 +34,11 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
 }
 
 void FreeFileBuffer(DecodeState& state) {
+    // The index (a WebP demultiplexer among it) refers to the buffer.
+    delete state.frameIndex;
+    state.frameIndex = nullptr;
     free(state.fileBuffer);
     state.fileBuffer = nullptr;
     state.fileLength = 0;
-    delete state.frameIndex;
-    state.frameIndex = nullptr;
     FreeArchiveIndex(state);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "viewer/core/decoded_picture.h"
 
@@ -16,9 +17,18 @@ uint32_t CountGifFrames(const wchar_t* path, DecodeState& state);
 // Facts of frame `state.subIndex` (already normalised): depth, placement,
 // disposal, colours. Read for still GIFs too, which end in WIC.
 void ReadGifFrameFacts(const DecodeState& state, DecodedPicture& picture, int32_t& depth);
+// Whether frame `state.subIndex` has a colour table, its own or the file's.
+bool GifHasColours(const DecodeState& state);
 // Frame `state.subIndex` alone, premultiplied, with its delay and the loop
-// count; null when it cannot be decoded.
-HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture);
+// count; null when it cannot be decoded, with `tooLarge` when the frame or the
+// canvas it needs is beyond the pixel limit.
+HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge);
+
+// Frame `k` of the GIF in `state.fileBuffer` decoded without WIC, for the long
+// rebuilds of an animation: its premultiplied pixels, and its placement and
+// disposal in `picture`. False when it cannot be decoded so.
+bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, std::vector<uint32_t>& pixels,
+                        DecodedPicture& picture);
 
 // PNG in `state.fileBuffer`: depth, transparent colour, frame facts, and
 // `subIndex` normalised over the frames. Returns the frame count (0 for a
@@ -29,13 +39,15 @@ uint32_t ScanPngFile(DecodeState& state, DecodedPicture& picture, int32_t& depth
 // animated.
 uint32_t ReadApngInfo(const wchar_t* path, DecodeState& state, DecodedPicture& picture, int32_t& depth,
                       bool& animated);
-// Frame `state.subIndex` of an animated PNG, premultiplied, or null.
-HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture);
+// Frame `state.subIndex` of an animated PNG, premultiplied, or null (with
+// `tooLarge` as for GIF).
+HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge);
 
 // Frame `state.subIndex` of a WebP file (read into `state.fileBuffer`), or
 // null. Pixels with alpha are premultiplied; `premultipliedAlpha` is set when
-// the frame has alpha and is blended over what lies below it.
-HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture& picture);
+// the frame has alpha and is blended over what lies below it. `tooLarge` as
+// for GIF; an animation's whole canvas is held to the limit too.
+HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture& picture, bool& tooLarge);
 
 // Image `state.subIndex` of an icon file (not yet premultiplied), or null;
 // `depth` is the entry's bit depth and `lastIndex` the highest image index.

@@ -1,15 +1,20 @@
-// Where the frames of a multi-frame GIF or PNG lie in the whole-file buffer.
-// The first reader of a file walks it once and keeps what it found with the
+// Where the frames of a multi-frame GIF, PNG or WebP file lie in the
+// whole-file buffer. The first reader of a file walks it once and keeps what it found with the
 // buffer (DecodeState::frameIndex), so that every later frame is read from its
-// own bytes alone instead of walking the file from the start again. Pure byte
-// facts: no Windows API here.
+// own bytes alone instead of walking the file from the start again. No
+// Windows API here.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "viewer/decode/gif_frames.h"
 #include "viewer/decode/png_frames.h"
+
+struct DecodeState;
+struct WebPDemuxer;  // libwebp's
+void FreeWebpDemuxer(WebPDemuxer* demux);
 
 struct FrameIndex {
     // The buffer that was walked: a buffer replaced without freeing the index
@@ -18,6 +23,13 @@ struct FrameIndex {
     uint32_t length = 0;
     bool gifWalked = false;
     bool pngWalked = false;
+    bool webpWalked = false;
     GifIndex gif;
     PngIndex png;
+    // libwebp's demultiplexer over the buffer (null when it refused it).
+    std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> webp{nullptr, FreeWebpDemuxer};
 };
+
+// The index kept with `state.fileBuffer`, made empty for a buffer it has not
+// seen.
+FrameIndex& FrameIndexOf(const DecodeState& state);

@@ -1,18 +1,18 @@
 // The frame readers of GIF, animated PNG and icon files: the byte walkers of
 // gif_frames.h, png_frames.h and icon_image.h applied to the whole-file
 // buffer, and the single-image files they build decoded with WIC. The walk
-// over a GIF or PNG is made once per buffer and kept with it.
+// over a GIF or PNG is made once per buffer and kept with it; frames that
+// would pass the pixel limit are refused before anything is built.
 #include <cstdlib>
 
+#include "viewer/core/pixel_limit.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decoder_steps.h"
 #include "viewer/decode/frame_index.h"
 #include "viewer/decode/icon_image.h"
 #include "viewer/decode/wic_decode.h"
 
-namespace {
-
-FrameIndex& IndexOf(const DecodeState& state) {
+FrameIndex& FrameIndexOf(const DecodeState& state) {
     DecodeState& owner = const_cast<DecodeState&>(state);
     if (!owner.frameIndex) owner.frameIndex = new FrameIndex();
     FrameIndex& index = *owner.frameIndex;
@@ -24,8 +24,10 @@ FrameIndex& IndexOf(const DecodeState& state) {
     return index;
 }
 
+namespace {
+
 const GifIndex& GifIndexOf(const DecodeState& state) {
-    FrameIndex& index = IndexOf(state);
+    FrameIndex& index = FrameIndexOf(state);
     if (!index.gifWalked) {
         IndexGifFrames(state.fileBuffer, state.fileLength, index.gif);
         index.gifWalked = true;
@@ -34,7 +36,7 @@ const GifIndex& GifIndexOf(const DecodeState& state) {
 }
 
 const PngIndex& PngIndexOf(const DecodeState& state) {
-    FrameIndex& index = IndexOf(state);
+    FrameIndex& index = FrameIndexOf(state);
     if (!index.pngWalked) {
         IndexPngChunks(state.fileBuffer, state.fileLength, index.png);
         index.pngWalked = true;
@@ -72,16 +74,36 @@ void ReadGifFrameFacts(const DecodeState& state, DecodedPicture& picture, int32_
     picture.backgroundColor = facts.backgroundColor;
 }
 
-HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture) {
+bool GifHasColours(const DecodeState& state) {
+    const GifIndex& index = GifIndexOf(state);
+    return !index.isGif || GifFrameHasColours(state.fileBuffer, index, static_cast<uint32_t>(state.subIndex));
+}
+
+HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge) {
     const GifIndex& index = GifIndexOf(state);
     const uint32_t k = static_cast<uint32_t>(state.subIndex);
     std::vector<uint8_t> file;
     if (!BuildGifFrameBytes(state.fileBuffer, state.fileLength, index, k, file)) return nullptr;
     const GifFrameFacts facts = ReadGifFacts(state.fileBuffer, state.fileLength, index, k);
+    tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
+    if (tooLarge) return nullptr;
     if (facts.delayMs >= 0) picture.delayMs = facts.delayMs;
     if (facts.loopCount >= 0) picture.loopCount = facts.loopCount;
     picture.frameRect = {facts.left, facts.top, facts.width, facts.height};
     return DecodePremultiplied(file);
+}
+
+bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, std::vector<uint32_t>& pixels,
+                        DecodedPicture& picture) {
+    if (!state.fileBuffer) return false;
+    const GifIndex& index = GifIndexOf(state);
+    if (!index.isGif || k >= index.frames.size()) return false;
+    const GifFrameFacts facts = ReadGifFacts(state.fileBuffer, state.fileLength, index, k);
+    if (!FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height)) return false;
+    if (!DecodeGifFramePixels(state.fileBuffer, state.fileLength, index, k, pixels)) return false;
+    picture.frameRect = {facts.left, facts.top, facts.width, facts.height};
+    picture.disposal = facts.disposal;
+    return true;
 }
 
 uint32_t ScanPngFile(DecodeState& state, DecodedPicture& picture, int32_t& depth, bool& animated) {
@@ -109,8 +131,13 @@ uint32_t ReadApngInfo(const wchar_t* path, DecodeState& state, DecodedPicture& p
     return ScanPngFile(state, picture, depth, animated);
 }
 
-HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture) {
+HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge) {
     const PngIndex& index = PngIndexOf(state);
+    PngFrameFacts facts;
+    if (ReadPngFrameFacts(state.fileBuffer, index, static_cast<uint32_t>(state.subIndex), facts)) {
+        tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
+        if (tooLarge) return nullptr;
+    }
     std::vector<uint8_t> file;
     if (!BuildPngFrameBytes(state.fileBuffer, state.fileLength, index, static_cast<uint32_t>(state.subIndex), file)) {
         return nullptr;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "viewer/core/pixel_limit.h"
+
 namespace {
 
 // A hostile file of tiny frames could ask for an index larger than itself.
@@ -138,6 +140,10 @@ bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& inde
     size_t bytes = index.headerLength + (frame.end - frame.segment) + 1;
     out.reserve(bytes);
     out.insert(out.end(), data, data + index.headerLength);
+    if (!GifFrameHasColours(data, index, k) && out.size() >= 13) {
+        out[10] |= 0x87;
+        for (int i = 0; i < 256; ++i) out.insert(out.end(), 3, static_cast<uint8_t>(i));
+    }
     // The extensions between the previous frame and this one: only the
     // control extensions are kept. The walk that indexed them proved them whole.
     size_t pos = frame.segment;
@@ -148,5 +154,144 @@ bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& inde
     }
     out.insert(out.end(), data + frame.descriptor, data + frame.end);
     out.push_back(0x3B);
+    return true;
+}
+
+bool GifFrameHasColours(const uint8_t* data, const GifIndex& index, uint32_t k) {
+    return (data[10] & 0x80) || (k < index.frames.size() && (data[index.frames[k].descriptor + 9] & 0x80));
+}
+
+namespace {
+
+// Reads the codes of an LZW stream held in data sub-blocks, least
+// significant bit first.
+struct CodeReader {
+    const uint8_t* data;
+    size_t pos, end;     // the next sub-block's size byte, and where the frame's data end
+    size_t left = 0;     // bytes left in the current sub-block
+    uint32_t bits = 0, count = 0;
+    // False at the end of the data.
+    bool Next(uint32_t size, uint32_t& code) {
+        while (count < size) {
+            if (left == 0) {
+                if (pos >= end || data[pos] == 0) return false;
+                left = data[pos++];
+                if (left > end - pos) left = end - pos;
+                if (left == 0) return false;
+            }
+            bits |= static_cast<uint32_t>(data[pos++]) << count;
+            count += 8;
+            --left;
+        }
+        code = bits & ((1u << size) - 1);
+        bits >>= size;
+        count -= size;
+        return true;
+    }
+};
+
+// The LZW codes of a frame as colour indexes in stream order; returns how
+// many pixels the data gave.
+size_t DecodeIndexes(CodeReader reader, uint32_t minimum, std::vector<uint8_t>& out) {
+    const uint32_t clear = 1u << minimum, stop = clear + 1;
+    uint16_t prefix[4096];
+    uint8_t suffix[4096];
+    uint8_t stack[4097];
+    uint32_t size = minimum + 1, next = clear + 2, code = 0;
+    int32_t old = -1;
+    uint8_t first = 0;
+    size_t produced = 0;
+    while (produced < out.size() && reader.Next(size, code)) {
+        if (code == clear) {
+            size = minimum + 1;
+            next = clear + 2;
+            old = -1;
+            continue;
+        }
+        if (code == stop) break;
+        if (old < 0) {
+            if (code >= clear) break;
+            first = static_cast<uint8_t>(code);
+            out[produced++] = first;
+            old = static_cast<int32_t>(code);
+            continue;
+        }
+        const uint32_t in = code;
+        size_t depth = 0;
+        if (code > next) break;
+        if (code == next) {
+            stack[depth++] = first;
+            code = static_cast<uint32_t>(old);
+        }
+        while (code >= clear + 2 && depth < 4096) {
+            stack[depth++] = suffix[code];
+            code = prefix[code];
+        }
+        if (code >= clear) break;
+        first = static_cast<uint8_t>(code);
+        stack[depth++] = first;
+        while (depth > 0 && produced < out.size()) out[produced++] = stack[--depth];
+        if (next < 4096) {
+            prefix[next] = static_cast<uint16_t>(old);
+            suffix[next] = first;
+            ++next;
+            if (next == (1u << size) && size < 12) ++size;
+        }
+        old = static_cast<int32_t>(in);
+    }
+    return produced;
+}
+
+// The display row of stream row `row` of an interlaced frame: rows 0, 8, 16
+// ... first, then 4, 12 ..., then 2, 6 ..., then the odd rows.
+uint32_t InterlacedRow(uint32_t row, uint32_t height) {
+    const uint32_t pass1 = (height + 7) / 8, pass2 = (height + 3) / 8, pass3 = (height + 1) / 4;
+    if (row < pass1) return row * 8;
+    row -= pass1;
+    if (row < pass2) return 4 + row * 8;
+    row -= pass2;
+    if (row < pass3) return 2 + row * 4;
+    return 1 + (row - pass3) * 2;
+}
+
+}  // namespace
+
+bool DecodeGifFramePixels(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
+                          std::vector<uint32_t>& pixels) {
+    if (k >= index.frames.size() || index.frames[k].end > length) return false;
+    const GifFrameSpan& frame = index.frames[k];
+    const uint8_t* d = data + frame.descriptor;
+    const uint32_t width = Read16(d + 5), height = Read16(d + 7);
+    if (!WithinPixelLimit(width, height)) return false;
+    const uint8_t packed = d[9];
+    const size_t codeSize = frame.descriptor + 10 + TableBytes(packed);
+    const uint32_t minimum = data[codeSize];
+    if (minimum < 1 || minimum > 11) return false;
+
+    // The frame's own table, else the global one, else grey levels.
+    uint32_t palette[256];
+    const size_t table = (packed & 0x80) ? frame.descriptor + 10 : (data[10] & 0x80) ? 13 : 0;
+    const size_t entries = table == 0 ? 256 : size_t{1} << (((table == 13 ? data[10] : packed) & 7) + 1);
+    for (uint32_t i = 0; i < 256; ++i) {
+        palette[i] = table == 0 ? 0xFF000000u | i * 0x010101u : 0xFF000000u;
+        if (table != 0 && i < entries) {
+            const uint8_t* c = data + table + 3 * i;
+            palette[i] |= (c[0] << 16) | (c[1] << 8) | c[2];
+        }
+    }
+    if (frame.control != kNoBlock && data[frame.control + 2] >= 4 && (data[frame.control + 3] & 1)) {
+        palette[data[frame.control + 6]] = 0;
+    }
+
+    std::vector<uint8_t> stream(static_cast<size_t>(width) * height);
+    const CodeReader reader = {data, codeSize + 1, frame.end};
+    const size_t produced = DecodeIndexes(reader, minimum, stream);
+    pixels.assign(stream.size(), 0);
+    const bool interlaced = (packed & 0x40) != 0;
+    for (size_t p = 0; p < produced; ++p) {
+        const uint32_t row = static_cast<uint32_t>(p / width);
+        const size_t at = static_cast<size_t>(interlaced ? InterlacedRow(row, height) : row) * width + p % width;
+        pixels[at] = palette[stream[p]];
+    }
     return true;
 }

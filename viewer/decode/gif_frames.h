@@ -49,3 +49,15 @@ GifFrameFacts ReadGifFacts(const uint8_t* data, size_t length, const GifIndex& i
 // that the result is a still picture. False when `k` is past the last frame.
 bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
                         std::vector<uint8_t>& out);
+
+// Whether frame `k` has a colour table of its own or the file a global one.
+bool GifFrameHasColours(const uint8_t* data, const GifIndex& index, uint32_t k);
+
+// Frame `k` decoded here, without WIC, for the long rebuilds of an
+// animation: `width` × `height` premultiplied blue, green, red, alpha pixels
+// in display order (an interlaced frame's rows put in place). The transparent
+// index of its control extension is clear, an index past the table is black,
+// and pixels that the data do not reach stay clear. False when the frame is
+// past the pixel limit or its data are no LZW stream.
+bool DecodeGifFramePixels(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
+                          std::vector<uint32_t>& pixels);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "viewer/core/command_ids.h"
+#include "viewer/core/pixel_limit.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/decoder_steps.h"
@@ -24,6 +25,9 @@ namespace {
 // A frame later than this after its time is not caught up with: the
 // schedule starts afresh from it (after a stall such as a held menu).
 constexpr int32_t kMaxCatchUpMs = 100;
+
+// A rebuild of frames that has run this long looks for waiting input.
+constexpr DWORD kYieldAfterMs = 100;
 
 enum class Kind { None, Gif, Png, Webp };
 
@@ -87,8 +91,7 @@ bool PlaneOf(HBITMAP bitmap, PixelPlane& plane) {
 // Any other bitmap (a plug-in's) read out as opaque 32-bit rows.
 bool ReadPlane(HBITMAP bitmap, std::vector<uint32_t>& store, PixelPlane& plane) {
     BITMAP bm = {};
-    if (!GetObjectW(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0 ||
-        int64_t{bm.bmWidth} * bm.bmHeight > (int64_t{1} << 28)) {
+    if (!GetObjectW(bitmap, sizeof(bm), &bm) || !WithinPixelLimit(bm.bmWidth, bm.bmHeight)) {
         return false;
     }
     store.assign(static_cast<size_t>(bm.bmWidth) * bm.bmHeight, 0);
@@ -123,35 +126,43 @@ bool GrowCanvas(ViewerState& state, int32_t width, int32_t height, PixelPlane& c
     return true;
 }
 
-// Lays `frame` (frame number `index`) on the canvas and disposes of it as it
-// asks. Returns a copy of the canvas as it stands with the frame drawn, when
-// `wantShown`; `opaque` tells whether that copy has any transparency.
-HBITMAP ComposeOnCanvas(ViewerState& state, Kind kind, const DecodedPicture& frame, int32_t index, bool wantShown,
-                        bool& opaque) {
-    std::vector<uint32_t> store;
-    PixelPlane source = {};
-    if (!PlaneOf(frame.bitmap, source) && !ReadPlane(frame.bitmap, store, source)) return nullptr;
-    const FrameRule rule = RuleOf(kind, frame, index);
-    const int32_t left = frame.frameRect.left;
-    const int32_t top = frame.frameRect.top;
+CanvasSnapshots& SnapshotsOf(ViewerState& state) {
+    if (!state.canvasSnapshots) state.canvasSnapshots = new CanvasSnapshots();
+    return *state.canvasSnapshots;
+}
 
+void DropCanvas(ViewerState& state) {
+    if (state.frameCanvas) DeleteObject(state.frameCanvas);
+    state.frameCanvas = nullptr;
+}
+
+// Lays the pixels of frame number `index` at (`left`, `top`) on the canvas
+// and disposes of them as `rule` asks. Returns a copy of the canvas as it
+// stands with the frame drawn, when `wantShown`; `opaque` tells whether that
+// copy has any transparency.
+HBITMAP ComposePlane(ViewerState& state, const PixelPlane& source, FrameRule rule, int32_t left, int32_t top,
+                     int32_t index, bool wantShown, bool& opaque) {
     PixelPlane canvas = {};
-    if (state.frameCanvas && !PlaneOf(state.frameCanvas, canvas)) ReleaseAnimationCanvas(state);
+    if (state.frameCanvas && !PlaneOf(state.frameCanvas, canvas)) DropCanvas(state);
     // Each pass of the animation starts from an empty canvas.
     if (index == 0 && canvas.pixels) ClearRectangle(canvas, 0, 0, canvas.width, canvas.height);
+    if (canvas.pixels && WantsSnapshot(SnapshotsOf(state), index)) KeepSnapshot(SnapshotsOf(state), index, canvas);
     // Canvas coordinates are those of the animation's screen: a frame that
     // reaches beyond the canvas enlarges it. A frame placed outside any
-    // sensible canvas is drawn clipped, on a canvas of its own size at least.
+    // sensible canvas is drawn clipped, on a canvas of its own size at least,
+    // within the pixel limit.
     int32_t width = 0, height = 0;
     if (!CoveringSize(canvas.width, canvas.height, left, top, source.width, source.height, width, height)) {
         width = canvas.pixels ? canvas.width : source.width;
         height = canvas.pixels ? canvas.height : source.height;
+        if (!WithinPixelLimit(width, height)) return nullptr;
     }
     if (!GrowCanvas(state, width, height, canvas)) return nullptr;
 
-    std::vector<uint32_t> before;
+    // Only what the frame covers changes, so only that is kept to put back.
+    SavedArea before;
     const size_t count = static_cast<size_t>(canvas.width) * canvas.height;
-    if (rule.disposal == Disposal::Previous) before.assign(canvas.pixels, canvas.pixels + count);
+    if (rule.disposal == Disposal::Previous) before = SaveArea(canvas, left, top, source.width, source.height);
     DrawFrameOnto(canvas, source.pixels, source.width, source.height, left, top, rule.blend);
 
     HBITMAP shown = nullptr;
@@ -166,9 +177,19 @@ HBITMAP ComposeOnCanvas(ViewerState& state, Kind kind, const DecodedPicture& fra
     if (rule.disposal == Disposal::Background) {
         ClearRectangle(canvas, left, top, source.width, source.height);
     } else if (rule.disposal == Disposal::Previous) {
-        std::memcpy(canvas.pixels, before.data(), count * 4);
+        RestoreArea(canvas, before);
     }
     return shown;
+}
+
+// The same for a decoded frame.
+HBITMAP ComposeOnCanvas(ViewerState& state, Kind kind, const DecodedPicture& frame, int32_t index, bool wantShown,
+                        bool& opaque) {
+    std::vector<uint32_t> store;
+    PixelPlane source = {};
+    if (!PlaneOf(frame.bitmap, source) && !ReadPlane(frame.bitmap, store, source)) return nullptr;
+    return ComposePlane(state, source, RuleOf(kind, frame, index), frame.frameRect.left, frame.frameRect.top, index,
+                        wantShown, opaque);
 }
 
 // Puts up the composed picture with the facts of the frame that made it.
@@ -195,16 +216,21 @@ DecodedPicture DecodeFrame(ViewerState& state, int32_t index) {
     return frame;
 }
 
+// Replaces the pending tick by one `milliseconds` from now.
+void ArmTickIn(ViewerState& state, UINT milliseconds) {
+    if (state.animationTimer) timeKillEvent(state.animationTimer);
+    state.animationTimer = timeSetEvent(milliseconds, state.timerPeriod, TimerCallback,
+                                        reinterpret_cast<DWORD_PTR>(state.window),
+                                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+}
+
 // The next tick `lastStepTick` + the current delay from now, by a one-shot
 // timer; a frame whose time has passed (a late one, or delay 0) is followed
 // after the shortest wait, 1 ms, which leaves the queue empty for a moment.
 void ArmNextTick(ViewerState& state) {
-    if (state.animationTimer) timeKillEvent(state.animationTimer);
     const int32_t remaining =
         static_cast<int32_t>(state.lastStepTick + static_cast<DWORD>(state.picture.delayMs) - FrameClock());
-    state.animationTimer = timeSetEvent(remaining > 0 ? static_cast<UINT>(remaining) : 1, state.timerPeriod,
-                                        TimerCallback, reinterpret_cast<DWORD_PTR>(state.window),
-                                        TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+    ArmTickIn(state, remaining > 0 ? static_cast<UINT>(remaining) : 1);
 }
 
 }  // namespace
@@ -258,6 +284,13 @@ void ToggleAnimation(ViewerState& state) {
     ArmNextTick(state);
 }
 
+void PostponeTick(ViewerState& state) {
+    // Often enough that the animation goes on at once when the drag ends,
+    // seldom enough to cost nothing while it lasts.
+    constexpr UINT kRetryMs = 20;
+    if (state.animationRunning) ArmTickIn(state, kRetryMs);
+}
+
 void ShowNextFrame(ViewerState& state, bool fromTimer) {
     if (state.lastListIndex < 0) return;
     // A posted tick is taken before any key or click; when frames fall
@@ -265,10 +298,7 @@ void ShowNextFrame(ViewerState& state, bool fromTimer) {
     // waiting gives way to it and comes again after 1 ms, so that the
     // animation can always be stopped.
     if (fromTimer && state.animationRunning && HIWORD(GetQueueStatus(QS_INPUT))) {
-        if (state.animationTimer) timeKillEvent(state.animationTimer);
-        state.animationTimer = timeSetEvent(1, state.timerPeriod, TimerCallback,
-                                            reinterpret_cast<DWORD_PTR>(state.window),
-                                            TIME_ONESHOT | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
+        ArmTickIn(state, 1);
         return;
     }
     // Frames keep to the schedule of their delays: a tick that comes a little
@@ -307,14 +337,48 @@ void ShowNextFrame(ViewerState& state, bool fromTimer) {
     if (state.animationRunning && fromTimer) ArmNextTick(state);
 }
 
-void ComposeFrame(ViewerState& state, int32_t index) {
-    if (state.lastListIndex < 0 || index < 0) return;
+bool ComposeFrame(ViewerState& state, int32_t index) {
+    if (state.lastListIndex < 0 || index < 0) return false;
     const Kind kind = KindOf(CurrentPath(state));
-    ReleaseAnimationCanvas(state);
+    const int32_t shownIndex = state.decodeState.subIndex;
+    // The frames are laid on a canvas of their own from the nearest kept
+    // canvas; the shown frame's canvas stays until the new picture is whole.
+    HBITMAP shownCanvas = state.frameCanvas;
+    state.frameCanvas = nullptr;
+    int32_t start = 0;
+    if (const CanvasSnapshot* snapshot = NearestSnapshot(SnapshotsOf(state), index)) {
+        uint32_t* bits = nullptr;
+        state.frameCanvas = NewSection(snapshot->width, snapshot->height, &bits);
+        if (state.frameCanvas) {
+            std::memcpy(bits, snapshot->pixels.data(), snapshot->pixels.size() * 4);
+            start = snapshot->frame;
+        }
+    }
     HBITMAP shown = nullptr;
     bool opaque = false;
     DecodedPicture last = state.picture;
-    for (int32_t j = 0; j <= index; ++j) {
+    std::vector<uint32_t> pixels;
+    const DWORD began = GetTickCount();
+    for (int32_t j = start; j <= index; ++j) {
+        // A long rebuild gives way to a key or a click: the step back is not
+        // taken, and the canvases kept so far make the next one shorter.
+        if ((j - start) % 64 == 63 && GetTickCount() - began >= kYieldAfterMs &&
+            HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON))) {
+            if (shown) DeleteObject(shown);
+            DropCanvas(state);
+            state.frameCanvas = shownCanvas;
+            state.decodeState.subIndex = shownIndex;
+            return false;
+        }
+        // The frames on the way are only laid on the canvas: a GIF's are read
+        // straight from the file, without a bitmap of their own.
+        DecodedPicture facts = state.picture;
+        if (kind == Kind::Gif && j < index && DecodeGifFrameFast(state.decodeState, j, pixels, facts)) {
+            const PixelPlane source = {pixels.data(), facts.frameRect.width, facts.frameRect.height};
+            ComposePlane(state, source, RuleOf(kind, facts, j), facts.frameRect.left, facts.frameRect.top, j, false,
+                         opaque);
+            continue;
+        }
         DecodedPicture frame = DecodeFrame(state, j);
         if (frame.bitmap) {
             if (shown) DeleteObject(shown);
@@ -323,12 +387,15 @@ void ComposeFrame(ViewerState& state, int32_t index) {
         }
         last = frame;
     }
+    if (shownCanvas) DeleteObject(shownCanvas);
     state.decodeState.subIndex = index;
     if (shown) ShowComposed(state, last, shown, opaque);
     state.lastStepTick = FrameClock();
+    return true;
 }
 
 void ReleaseAnimationCanvas(ViewerState& state) {
-    if (state.frameCanvas) DeleteObject(state.frameCanvas);
-    state.frameCanvas = nullptr;
+    DropCanvas(state);
+    delete state.canvasSnapshots;
+    state.canvasSnapshots = nullptr;
 }

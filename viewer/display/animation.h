@@ -26,14 +26,21 @@ void StopAnimation(ViewerState& state);
 // Command 150: starts or stops the playback of an animated entry.
 void ToggleAnimation(ViewerState& state);
 
+// A tick that cannot be taken now (the picture is being dragged) comes again
+// shortly, so that the animation does not stop with it.
+void PostponeTick(ViewerState& state);
+
 // One frame step of an animated entry; `fromTimer` when the animation timer
 // asked for it. Sets `viewResetPending` when the picture grew.
 void ShowNextFrame(ViewerState& state, bool fromTimer);
 
-// Rebuilds the picture as frames 0 to `index` composed in order.
-void ComposeFrame(ViewerState& state, int32_t index);
+// Rebuilds the picture as frames 0 to `index` composed in order, from the
+// nearest canvas kept on the way. False, with the picture, its canvas and
+// `subIndex` as they were, when a key or a click that came during a long
+// rebuild cut it short.
+bool ComposeFrame(ViewerState& state, int32_t index);
 
-// Frees the canvas of the previous entry.
+// Frees the canvas of the previous entry and the canvases kept with it.
 void ReleaseAnimationCanvas(ViewerState& state);
 
 // The multimedia timer's callback: posts the tick (WM_COMMAND 130 with

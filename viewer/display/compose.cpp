@@ -1,7 +1,10 @@
 // Frame composition pixels; see compose.h.
 #include "viewer/display/compose.h"
 
+#include <algorithm>
 #include <cstring>
+
+#include "viewer/core/pixel_limit.h"
 
 namespace {
 
@@ -73,8 +76,63 @@ bool CoveringSize(int32_t width, int32_t height, int32_t left, int32_t top, int3
     const int64_t bottom = int64_t{top} + frameHeight;
     const int64_t w = right > width ? right : width;
     const int64_t h = bottom > height ? bottom : height;
-    if (w <= 0 || h <= 0 || w > kMaxCanvasSide || h > kMaxCanvasSide || w * h > (int64_t{1} << 29)) return false;
+    if (!WithinPixelLimit(w, h)) return false;
     newWidth = static_cast<int32_t>(w);
     newHeight = static_cast<int32_t>(h);
     return true;
+}
+
+SavedArea SaveArea(const PixelPlane& canvas, int32_t left, int32_t top, int32_t width, int32_t height) {
+    const Clip c = ClipTo(canvas, left, top, width, height);
+    SavedArea area;
+    if (c.empty()) return area;
+    area = {c.x0, c.y0, c.x1 - c.x0, c.y1 - c.y0, {}};
+    area.pixels.resize(static_cast<size_t>(area.width) * area.height);
+    for (int32_t y = 0; y < area.height; ++y) {
+        std::memcpy(area.pixels.data() + static_cast<size_t>(y) * area.width,
+                    canvas.pixels + static_cast<size_t>(c.y0 + y) * canvas.width + c.x0,
+                    static_cast<size_t>(area.width) * 4);
+    }
+    return area;
+}
+
+void RestoreArea(const PixelPlane& canvas, const SavedArea& area) {
+    // Saved from this canvas, so inside it.
+    for (int32_t y = 0; y < area.height; ++y) {
+        std::memcpy(canvas.pixels + static_cast<size_t>(area.top + y) * canvas.width + area.left,
+                    area.pixels.data() + static_cast<size_t>(y) * area.width, static_cast<size_t>(area.width) * 4);
+    }
+}
+
+bool WantsSnapshot(const CanvasSnapshots& snapshots, int32_t frame) {
+    if (frame <= 0 || frame % snapshots.interval != 0) return false;
+    const CanvasSnapshot* nearest = NearestSnapshot(snapshots, frame);
+    return !nearest || nearest->frame != frame;
+}
+
+void KeepSnapshot(CanvasSnapshots& snapshots, int32_t frame, const PixelPlane& canvas) {
+    const int64_t size = int64_t{canvas.width} * canvas.height;
+    if (size <= 0 || size > snapshots.budget / 4 || !WantsSnapshot(snapshots, frame)) return;
+    while (snapshots.pixels + size > snapshots.budget) {
+        snapshots.interval *= 2;
+        auto dropped = std::remove_if(snapshots.kept.begin(), snapshots.kept.end(), [&](const CanvasSnapshot& s) {
+            return s.frame % snapshots.interval != 0;
+        });
+        snapshots.kept.erase(dropped, snapshots.kept.end());
+        snapshots.pixels = 0;
+        for (const CanvasSnapshot& s : snapshots.kept) snapshots.pixels += int64_t{s.width} * s.height;
+        if (frame % snapshots.interval != 0) return;
+    }
+    CanvasSnapshot snapshot = {frame, canvas.width, canvas.height,
+                               std::vector<uint32_t>(canvas.pixels, canvas.pixels + size)};
+    auto at = std::upper_bound(snapshots.kept.begin(), snapshots.kept.end(), frame,
+                               [](int32_t f, const CanvasSnapshot& s) { return f < s.frame; });
+    snapshots.kept.insert(at, std::move(snapshot));
+    snapshots.pixels += size;
+}
+
+const CanvasSnapshot* NearestSnapshot(const CanvasSnapshots& snapshots, int32_t frame) {
+    auto at = std::upper_bound(snapshots.kept.begin(), snapshots.kept.end(), frame,
+                               [](int32_t f, const CanvasSnapshot& s) { return f < s.frame; });
+    return at == snapshots.kept.begin() ? nullptr : &*(at - 1);
 }

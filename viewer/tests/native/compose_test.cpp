@@ -1,7 +1,10 @@
 // The pixel rules of frame composition: source-over with premultiplied
-// alpha, replacing, clipping at every edge, clearing, and the canvas growth
-// that refuses absurd frames.
+// alpha, replacing, clipping at every edge, clearing, the canvas growth and
+// the one pixel limit that refuse absurd frames, the area a frame restores,
+// and the canvases kept for stepping back.
 #include "viewer/display/compose.h"
+
+#include "viewer/core/pixel_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +53,67 @@ TEST(Compose, CoveringSize) {
     EXPECT_FALSE(CoveringSize(40, 30, -1, 0, 10, 10, w, h));
     EXPECT_FALSE(CoveringSize(40, 30, 2147483647, 0, 10, 10, w, h));
     EXPECT_FALSE(CoveringSize(40, 30, 0, 0, 65535, 65535, w, h));  // 16 GB of pixels
+    EXPECT_FALSE(CoveringSize(0, 0, 23169, 23169, 1, 1, w, h));     // 2 GiB
+}
+
+TEST(PixelLimit, OneBoundForEveryFrameAndCanvas) {
+    struct Row {
+        int64_t left, top, width, height;
+        bool fits;
+    } rows[] = {
+        {0, 0, 6000, 4000, true},                // the benchmark's photograph
+        {0, 0, 8192, 8192, true},                // exactly the limit
+        {0, 0, 32767, 32767, false},             // a WebP canvas of 4 GiB
+        {0, 0, kMaxPicturePixels + 1, 1, false},
+        {0, 0, 0, 10, false},
+        {0, 0, 4294967295, 4294967295, false},   // no wrap in 64 bits
+        {23169, 23169, 1, 1, false},             // a frame that needs a 2 GiB canvas
+        {-1, 0, 1, 1, false},
+    };
+    for (const Row& r : rows) {
+        if (r.left == 0 && r.top == 0) EXPECT_EQ(WithinPixelLimit(r.width, r.height), r.fits) << r.width;
+        EXPECT_EQ(FrameWithinPixelLimit(r.left, r.top, r.width, r.height), r.fits) << r.left << " " << r.width;
+    }
+}
+
+TEST(Compose, RestoreToPreviousKeepsOnlyTheFramesArea) {
+    std::vector<uint32_t> canvas(12);
+    for (size_t i = 0; i < canvas.size(); ++i) canvas[i] = static_cast<uint32_t>(i);
+    const PixelPlane plane = {canvas.data(), 4, 3};
+    const std::vector<uint32_t> original = canvas;
+    const SavedArea area = SaveArea(plane, 2, 1, 5, 5);  // clipped to 2 x 2
+    EXPECT_EQ(area.pixels.size(), 4u);
+    const std::vector<uint32_t> frame(25, 0xFFFFFFFFu);
+    DrawFrameOnto(plane, frame.data(), 5, 5, 2, 1, false);
+    RestoreArea(plane, area);
+    EXPECT_EQ(canvas, original);
+    EXPECT_TRUE(SaveArea(plane, 9, 9, 2, 2).pixels.empty());
+}
+
+// Canvases are kept every `interval` frames; past the budget the interval
+// doubles and every other copy goes; the nearest one at or before a frame is
+// found.
+TEST(Compose, SnapshotsStayWithinTheirBudget) {
+    std::vector<uint32_t> pixels(16, 7);
+    const PixelPlane plane = {pixels.data(), 4, 4};
+    CanvasSnapshots s;
+    s.budget = 64;  // four copies
+    EXPECT_FALSE(WantsSnapshot(s, 0));
+    EXPECT_FALSE(WantsSnapshot(s, 15));
+    for (int32_t frame = 16; frame <= 16 * 9; frame += 16) KeepSnapshot(s, frame, plane);
+    EXPECT_LE(s.pixels, s.budget);
+    EXPECT_GE(s.interval, 32);
+    for (const CanvasSnapshot& k : s.kept) EXPECT_EQ(k.frame % s.interval, 0);
+    ASSERT_NE(NearestSnapshot(s, 130), nullptr);
+    EXPECT_EQ(NearestSnapshot(s, 130)->frame, 128);
+    EXPECT_EQ(NearestSnapshot(s, 10), nullptr);
+    EXPECT_FALSE(WantsSnapshot(s, 128));
+    // A canvas too large to keep is not kept.
+    std::vector<uint32_t> big(17);
+    CanvasSnapshots none;
+    none.budget = 64;
+    KeepSnapshot(none, 16, {big.data(), 17, 1});
+    EXPECT_TRUE(none.kept.empty());
 }
 
 }  // namespace

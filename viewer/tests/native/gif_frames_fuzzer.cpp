@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the GIF walker: the index, the facts and the
-// single-frame file of every frame must stay inside the data.
+// Feeds arbitrary bytes to the GIF walker: the index, the facts, the
+// single-frame file and the decoded pixels of every frame must stay inside
+// the data.
 #include <cstdint>
 #include <vector>
 
@@ -15,7 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (facts.disposal < 0 || facts.disposal > 3 || facts.width < 0 || facts.depth < 1 || facts.depth > 8) {
             __builtin_trap();
         }
-        if (!BuildGifFrameBytes(copy.data(), copy.size(), index, k, frame) || frame.size() > copy.size() + 1) {
+        // At most the file, a trailer and a grey table where it has none.
+        if (!BuildGifFrameBytes(copy.data(), copy.size(), index, k, frame) || frame.size() > copy.size() + 1 + 768) {
+            __builtin_trap();
+        }
+        std::vector<uint32_t> pixels;
+        if (int64_t{facts.width} * facts.height <= 4096 &&
+            DecodeGifFramePixels(copy.data(), copy.size(), index, k, pixels) &&
+            pixels.size() != static_cast<size_t>(facts.width) * facts.height) {
             __builtin_trap();
         }
     }

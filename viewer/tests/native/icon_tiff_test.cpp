@@ -3,6 +3,7 @@
 // in both byte orders, defaults, and directories that lie.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "viewer/decode/icon_image.h"
@@ -140,7 +141,28 @@ TEST(TiffDepth, DepthsInBothByteOrders) {
         // One value for three samples stands for each of them.
         const Bytes one = Tiff(little, {{258, 3, 1, 16}, {277, 3, 1, 3}});
         EXPECT_EQ(ReadTiffBitDepth(one.data(), one.size()), 48);
+        // Samples per pixel as a LONG: its type is 16 bits, the count apart.
+        const Bytes wide = Tiff(little, {{277, 4, 1, 3}, {258, 3, 3, 0xFFFFFFFFu}}, {8, 8, 8});
+        EXPECT_EQ(ReadTiffBitDepth(wide.data(), wide.size()), 24) << little;
     }
+}
+
+// The depth of a file far larger than its header: only the bytes that the
+// header and the directory point at are read.
+TEST(TiffDepth, ReadsOnlyWhereTheDirectoryPoints) {
+    struct Served {
+        Bytes bytes;
+        uint64_t read = 0;
+    } served = {Tiff(false, {{258, 3, 3, 0xFFFFFFFFu}, {277, 4, 1, 3}}, {8, 8, 8})};
+    auto read = [](void* context, uint64_t offset, uint8_t* out, size_t n) {
+        Served& s = *static_cast<Served*>(context);
+        s.read += n;
+        if (offset > s.bytes.size() || n > s.bytes.size() - offset) return false;
+        std::copy(s.bytes.begin() + offset, s.bytes.begin() + offset + n, out);
+        return true;
+    };
+    EXPECT_EQ(ReadTiffBitDepth(TiffSource{read, &served, uint64_t{1} << 31}), 24);
+    EXPECT_LE(served.read, served.bytes.size());
 }
 
 TEST(TiffDepth, DefaultsAndLies) {

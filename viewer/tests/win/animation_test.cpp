@@ -1,9 +1,10 @@
 // Animations played in a real window: every frame the viewer composes from
 // files made by Pillow, ImageMagick and libwebp's tools is checked against the
 // frame Pillow composes from the same file; the timing of a 100 ms GIF, delay
-// 0, the loop limit, the step back from frame 0, and the ticks that must not
-// step anything.
+// 0, the loop limit, a drag, the step back from frame 0 and its kept canvases,
+// the ticks that must not step anything, and hostile files.
 #include <windows.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,15 @@ TEST_F(Animation, EveryFrameMatchesPillowsComposition) {
             EXPECT_EQ(Mismatches(ours, expected, 3, where), 0) << "frame " << i << ": " << where;
             Send(WM_COMMAND, IDM_ARC_NEXT);
         }
+        // And as a step back rebuilds them, from frame 0 to the last two.
+        for (size_t back = 1; back <= 2; ++back) {
+            Send(WM_COMMAND, IDM_ARC_PREV);
+            const size_t k = pillow.size() - back;
+            ASSERT_EQ(state_->decodeState.subIndex, static_cast<int32_t>(k));
+            std::string where;
+            EXPECT_EQ(Mismatches(PixelsOf(state_->picture.bitmap), pillow[k], 3, where), 0) << "back to " << k << ": "
+                                                                                             << where;
+        }
     }
 }
 
@@ -182,6 +192,25 @@ TEST_F(Animation, AHundredMillisecondGifShowsAboutTenFramesASecond) {
     const int stopped = Ticks();
     PumpMessages(300);
     EXPECT_EQ(Ticks(), stopped);
+}
+
+TEST_F(Animation, ATickDuringADragComesAgainAfterIt) {
+    Open(L"tenth.gif");
+    Send(WM_COMMAND, IDM_GIF_ANIME);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 30));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 30));
+    ASSERT_EQ(state_->dragging, 1);
+    PumpMessages(300);  // three ticks are due meanwhile
+    Send(WM_LBUTTONUP, 0, MAKELPARAM(45, 30));
+    const int32_t dropped = state_->decodeState.subIndex;
+    PumpUntil([&] { return state_->decodeState.subIndex != dropped; }, 1000);
+    EXPECT_NE(state_->decodeState.subIndex, dropped);
+    // One press stops it, and the step back is taken.
+    Send(WM_COMMAND, IDM_GIF_ANIME);
+    EXPECT_EQ(state_->animationRunning, 0);
+    const int32_t shown = state_->decodeState.subIndex;
+    Send(WM_COMMAND, IDM_ARC_PREV);
+    EXPECT_EQ(state_->decodeState.subIndex, shown == 0 ? 11 : shown - 1);
 }
 
 TEST_F(Animation, DelayZeroIsFollowedAtOnce) {
@@ -238,6 +267,76 @@ TEST_F(Animation, StepBackFromFrameZeroComposesFramesZeroToNine) {
     Send(WM_COMMAND, IDM_GIF_ANIME);
 }
 
+// Frame k of "pixels.gif" has drawn pixels 0 to k of its 50 x 40 canvas, one
+// each, red, green and blue in turn.
+void ExpectPixelsUpTo(HBITMAP bitmap, int32_t k) {
+    const Frame ours = PixelsOf(bitmap);
+    ASSERT_EQ(ours.width, k < 50 ? k + 1 : 50);
+    ASSERT_EQ(ours.height, k / 50 + 1);
+    int bad = 0;
+    for (int y = 0; y < ours.height; ++y) {
+        for (int x = 0; x < ours.width; ++x) {
+            const int i = y * 50 + x;
+            const uint32_t expected = i > k ? 0 : i % 3 == 0 ? 0xFFFF0000u : i % 3 == 1 ? 0xFF00FF00u : 0xFF0000FFu;
+            const uint32_t pixel = ours.pixels[static_cast<size_t>(y) * ours.width + x];
+            bad += expected == 0 ? (pixel >> 24) != 0 : pixel != expected;
+        }
+    }
+    EXPECT_EQ(bad, 0) << "frame " << k;
+}
+
+TEST_F(Animation, StepsBackThroughTwoThousandFramesFromKeptCanvases) {
+    Open(L"pixels.gif");
+    Send(WM_COMMAND, IDM_ARC_PREV);
+    ASSERT_EQ(state_->decodeState.subIndex, 1999);
+    ExpectPixelsUpTo(state_->picture.bitmap, 1999);
+    for (int32_t k = 1998; k >= 1930; --k) {
+        Send(WM_COMMAND, IDM_ARC_PREV);
+        ASSERT_EQ(state_->decodeState.subIndex, k);
+        if (k % 17 == 0) ExpectPixelsUpTo(state_->picture.bitmap, k);
+    }
+    Send(WM_COMMAND, IDM_ARC_NEXT);
+    ExpectPixelsUpTo(state_->picture.bitmap, 1931);
+}
+
+TEST_F(Animation, AKeyWaitingCutsALongStepBackShortAndLeavesThePicture) {
+    Open(L"many.gif");
+    const HBITMAP shown = state_->picture.bitmap;
+    // A key pressed as a user presses it, waiting in the window's queue.
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = VK_SHIFT;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, key, sizeof(INPUT)), 2u);
+    const DWORD began = GetTickCount();
+    while (!HIWORD(GetQueueStatus(QS_KEY)) && GetTickCount() - began < 2000) Sleep(10);
+    ASSERT_NE(HIWORD(GetQueueStatus(QS_KEY)), 0);
+    Send(WM_COMMAND, IDM_ARC_PREV);
+    EXPECT_EQ(state_->decodeState.subIndex, 0);
+    EXPECT_EQ(state_->picture.bitmap, shown);
+    // With the key taken, the step back runs to the last frame.
+    Settle();
+    Send(WM_COMMAND, IDM_ARC_PREV);
+    EXPECT_EQ(state_->decodeState.subIndex, 99999);
+    EXPECT_EQ(state_->picture.width, 100);
+}
+
+// GIF87a allows a file without any colour table; NEXT onto one shows it.
+TEST_F(Animation, AGifWithoutColourTablesIsShownAsAnyOther) {
+    const std::wstring folder = FolderOfPictures(L"notables", {L"a.jpg"});
+    for (const wchar_t* name : {L"no_tables.gif", L"no_tables2.gif"}) {
+        ASSERT_TRUE(CopyFileW((AnimFolder() + name).c_str(), Join(folder, L"b.gif").c_str(), FALSE));
+        Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"a.jpg") + L"\"");
+        Send(WM_COMMAND, IDM_NEXT);
+        Settle();
+        EXPECT_EQ(Title(), L"(2/2)b.gif") << name;
+        ASSERT_NE(state_->picture.bitmap, nullptr) << name;
+        EXPECT_EQ(state_->picture.width, 1) << name;
+    }
+}
+
 TEST_F(Animation, ATickThatComesWhenNothingPlaysStepsNothing) {
     Open(L"ten.gif");
     Send(WM_COMMAND, IDM_ARC_NEXT, 1);
@@ -247,6 +346,28 @@ TEST_F(Animation, ATickThatComesWhenNothingPlaysStepsNothing) {
     Create("", L"\"" + PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg\"");
     EXPECT_EQ(state_->frameCanvas, nullptr);
     EXPECT_EQ(state_->animated, 0);
+}
+
+// As a user meets them, in a process of its own: a GIF frame placed at
+// (23169, 23169), later and first, and a WebP canvas of 32,767 x 32,767 would
+// each take gigabytes; stepped through, the process stays under 1 GB.
+TEST(HostileCanvas, PeakMemoryStaysUnderOneGigabyte) {
+    for (const wchar_t* name : {L"far_later.gif", L"far_first.gif", L"big_canvas.webp"}) {
+        const std::wstring folder = MakeScratchFolder(L"canvas");
+        const std::wstring exe = InstallOxel(folder, "[SystemSetting]\r\nShowToolTip=0\r\n");
+        ASSERT_TRUE(CopyFileW((AnimFolder() + name).c_str(), (folder + L"\\" + name).c_str(), FALSE));
+        ChildProcess child;
+        ASSERT_TRUE(StartProcess(L"\"" + exe + L"\" \"" + folder + L"\\" + name + L"\"", child));
+        HWND window = WaitForWindowOf(child.id, L"Oxel", 30000);
+        ASSERT_NE(window, nullptr);
+        for (WORD command : {IDM_ARC_NEXT, IDM_ARC_NEXT, IDM_ARC_NEXT, IDM_ARC_NEXT, IDM_ARC_PREV, IDM_ARC_PREV}) {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(window, WM_COMMAND, command, 0, SMTO_NORMAL, 30000, &ignored);
+        }
+        PROCESS_MEMORY_COUNTERS counters = {};
+        ASSERT_TRUE(GetProcessMemoryInfo(child.process, &counters, sizeof counters));
+        EXPECT_LT(counters.PeakPagefileUsage, size_t{1} << 30) << std::string(name, name + lstrlenW(name));
+    }
 }
 
 TEST_F(Animation, AnimeOffStepsFramesAsPlainPictures) {

@@ -185,6 +185,26 @@ TEST_F(FrameDecode, HostileCountsSizesAndOffsetsFailCleanly) {
     }
 }
 
+// Frames and canvases past the pixel limit are refused as too large; the
+// frames of the same file that fit are decoded.
+TEST_F(FrameDecode, FramesAndCanvasesPastThePixelLimitAreTooLarge) {
+    struct Row {
+        const wchar_t* name;
+        int32_t subIndex;
+        bool decoded;
+    } rows[] = {{L"far_later.gif", 1, true}, {L"far_later.gif", 2, false}, {L"far_later.gif", 3, true},
+                {L"far_first.gif", 0, false}, {L"big_canvas.webp", 0, false}, {L"big_canvas.webp", 1, false}};
+    for (const Row& r : rows) {
+        Decoded d;
+        Decode(AnimFolder() + r.name, d, r.subIndex);
+        EXPECT_EQ(d.picture.bitmap != nullptr, r.decoded) << r.subIndex;
+        if (!r.decoded) {
+            EXPECT_EQ(d.picture.width, -2) << r.subIndex;
+            EXPECT_EQ(d.picture.height, -4) << r.subIndex;
+        }
+    }
+}
+
 // The hostile APNG also plays in a window without harm.
 class HostileAnimation : public ViewerWindowTest {};
 

@@ -73,6 +73,25 @@ def rgba_frames(size, count, seed, half=True):
     return frames
 
 
+def pixel_gif(name, frames, screen=(100, 100), version=b"GIF89a", tables=True):
+    """A GIF written byte by byte whose frames are single pixels: `frames`
+    lists (left, top, colour index) and each frame keeps what lies below it
+    for 10 ms. Without `tables` it has no colour table at all."""
+    out = bytearray(version + struct.pack("<HH", *screen))
+    out += bytes([0x81 if tables else 0, 0, 0])
+    if tables:
+        out += bytes([0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255])
+    for left, top, colour in frames:
+        if version == b"GIF89a":
+            out += bytes([0x21, 0xF9, 4, 1 << 2, 1, 0, 0, 0])
+        out += b"," + struct.pack("<HHHH", left, top, 1, 1) + b"\0"
+        # LZW of code size 2: clear (4), the pixel, end (5), three bits each.
+        codes = 4 | (colour << 3) | (5 << 6)
+        out += bytes([2, 2, codes & 0xFF, codes >> 8, 0])
+    out += b";"
+    open(name, "wb").write(bytes(out))
+
+
 if len(sys.argv) > 2 and sys.argv[2] == "bench":
     # 200 frames of 500 x 500 at 20 ms, 1,000 small frames, 100 APNG frames.
     frames = []
@@ -87,6 +106,8 @@ if len(sys.argv) > 2 and sys.argv[2] == "bench":
     frames[0].save("bench200.gif", save_all=True, append_images=frames[1:], duration=20, loop=0)
     small = palette_frames((64, 64), [[((i % 60, 0, i % 60 + 3, 63), 1 + i % 6)] for i in range(1000)])
     save_gif("bench1000.gif", small, 20, 1)
+    # 100,000 frames of one pixel each (2.3 MB), for the step back from frame 0.
+    pixel_gif("bench100000.gif", [(i % 100, i // 100 % 100, 1 + i % 3) for i in range(100000)])
     apng = rgba_frames((300, 300), 100, 3)
     apng[0].save("bench100.png", save_all=True, append_images=apng[1:], duration=20, loop=0)
     sys.exit(0)
@@ -220,3 +241,24 @@ for depth, options in kinds:
     for order in ("LSB", "MSB"):
         run(im, "-size", "20x10", "gradient:rgba(10,200,30,0.5)-rgba(250,30,90,1)", *options,
             "-define", "tiff:endian=" + order.lower(), "-compress", "None", "depth%s_%s.tif" % (depth, order))
+
+# Hostile animations written byte by byte. A frame placed at (23169, 23169)
+# would need a canvas of 2 GiB; one at frame 0 and one later.
+pixel_gif("far_later.gif", [(0, 0, 1), (1, 0, 2), (23169, 23169, 3), (2, 0, 3)], screen=(3, 1))
+pixel_gif("far_first.gif", [(23169, 23169, 1), (0, 0, 2)], screen=(3, 1))
+# Neither a global nor a local colour table, as GIF87a allows: one frame, and two.
+pixel_gif("no_tables.gif", [(0, 0, 1)], screen=(1, 1), version=b"GIF87a", tables=False)
+pixel_gif("no_tables2.gif", [(0, 0, 1), (1, 0, 2)], screen=(2, 1), version=b"GIF87a", tables=False)
+# 100,000 frames of one pixel: a step back from frame 0 composes them all.
+pixel_gif("many.gif", [(i % 100, i // 100 % 100, 1 + i % 3) for i in range(100000)])
+# 2,000 frames of one pixel on a 50 x 40 canvas, every pixel drawn once.
+pixel_gif("pixels.gif", [(i % 50, i // 50, 1 + i % 3) for i in range(2000)], screen=(50, 40))
+# An animated WebP of two 1 x 1 frames on a canvas of 32,767 x 32,767 (4 GiB of
+# pixels): Pillow writes it, and its canvas size is then set.
+Image.new("RGBA", (1, 1), (255, 0, 0, 255)).save(
+    "big_canvas.webp", save_all=True, append_images=[Image.new("RGBA", (1, 1), (0, 0, 255, 255))], duration=50,
+    lossless=True)
+data = bytearray(open("big_canvas.webp", "rb").read())
+assert data[12:16] == b"VP8X"
+data[24:30] = struct.pack("<I", 32766)[:3] + struct.pack("<I", 32766)[:3]
+open("big_canvas.webp", "wb").write(bytes(data))
