@@ -472,9 +472,10 @@ TEST_F(FileOperations, AFileTheRecycleBinCannotTakeIsDeletedOnlyIfTheUserAgrees)
     ASSERT_EQ(boxes_.size(), 2u);
     ExpectBox(0, L"Delete a.jpg?", MB_OKCANCEL | MB_ICONWARNING);
     ExpectBox(1, L"Delete a.jpg?", MB_OKCANCEL | MB_ICONWARNING);
-    DeleteFileW(shown.c_str());
+    // The viewer made the folder the current one.
+    SetCurrentDirectoryW(memory.c_str());
     DeleteFileW(Join(folder, L"b.jpg").c_str());
-    RemoveDirectoryW(folder.c_str());
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 
 // The texts not met above, in the other language.
