@@ -24,10 +24,23 @@ bool CapturedFocusIsThere(const ViewerState& state) {
     return thread != 0 && thread == state.filerFocusThread && process == state.filerFocusProcess;
 }
 
+// Also unties this thread's input from the file manager's: tied, a file
+// manager that hangs would hold the viewer's keys and mouse with it.
 void ForgetFocus(ViewerState& state) {
+    if (state.filerFocusThread) {
+        AttachThreadInput(GetWindowThreadProcessId(state.window, nullptr), state.filerFocusThread, FALSE);
+    }
     state.filerFocus = nullptr;
     state.filerFocusThread = 0;
     state.filerFocusProcess = 0;
+}
+
+// A file manager that has not taken its messages for seconds is left alone:
+// the shell's calls into it and the focus moved to it would wait for it
+// without end.
+bool FileManagerHangs(const ViewerState& state) {
+    return (state.filerWindow && IsHungAppWindow(state.filerWindow)) ||
+           (state.filerFocus && IsHungAppWindow(state.filerFocus));
 }
 
 // The taskbar, hidden while the file manager has the focus in full screen (it
@@ -50,10 +63,9 @@ struct HiddenTaskbar {
 }  // namespace
 
 void CaptureFileManager(ViewerState& state, OpenTrigger trigger) {
-    if (trigger == OpenTrigger::Dialog) {
-        ForgetFocus(state);
-        return;
-    }
+    // The file manager of an earlier open is let go, whichever comes now.
+    ForgetFocus(state);
+    if (trigger == OpenTrigger::Dialog) return;
     DWORD self = GetCurrentThreadId();
     HWND foreground = GetForegroundWindow();
     DWORD foregroundThread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
@@ -69,15 +81,13 @@ void CaptureFileManager(ViewerState& state, OpenTrigger trigger) {
     DWORD windowThread = GetWindowThreadProcessId(state.window, nullptr);
     DWORD focusProcess = 0;
     DWORD focusThread = focus ? GetWindowThreadProcessId(focus, &focusProcess) : 0;
+    // Stays attached until the file manager is forgotten, so that the focus
+    // can be moved there while stepping and handed back at close.
     if (focusThread && focusThread != windowThread) {
-        // Stays attached for the rest of the run, so that the focus can be
-        // moved there while stepping and handed back at close.
         AttachThreadInput(windowThread, focusThread, TRUE);
         state.filerFocus = focus;
         state.filerFocusThread = focusThread;
         state.filerFocusProcess = focusProcess;
-    } else {
-        ForgetFocus(state);
     }
 
     if (trigger == OpenTrigger::Drop) SetActiveWindow(state.window);
@@ -105,7 +115,13 @@ int32_t GetExplorerViewMode(HWND fileManagerWindow) {
 }
 
 void SendKeyToFileManager(ViewerState& state, int direction) {
-    if (!state.keySendingOn || !CapturedFocusIsThere(state)) return;
+    if (!state.keySendingOn || !state.filerFocus) return;
+    // A closed list is not captured again: its file manager is let go.
+    if (!CapturedFocusIsThere(state)) {
+        ForgetFocus(state);
+        return;
+    }
+    if (FileManagerHangs(state)) return;
     const Settings& settings = state.settings;
     const bool forward = direction > 0;
     const int32_t mode = settings.Explorer ? GetExplorerViewMode(state.filerWindow) : kViewModeNone;

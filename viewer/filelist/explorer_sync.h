@@ -16,7 +16,8 @@ enum class OpenTrigger { Creation, Drop, Dialog, Handover };
 
 // Notes `filerWindow` and `filerFocus` for a file that came by the command
 // line, a drop or a second instance, and keeps this thread's input attached to
-// the focus window's thread. The open dialog clears `filerFocus` instead.
+// the focus window's thread until that file manager is forgotten: at the next
+// capture, or when its list is gone. The open dialog clears `filerFocus` instead.
 void CaptureFileManager(ViewerState& state, OpenTrigger trigger);
 
 // Takes over the first sort column of the view of `filerWindow` and its
@@ -31,5 +32,6 @@ int32_t GetExplorerViewMode(HWND fileManagerWindow);
 // Mirrors a step through the list, NEXT (+1) or PREV (-1), to the file manager
 // while the viewer is linked to it. The key messages go to `filerFocus` only,
 // and only while it is the window captured at the open: once it is gone, or
-// its handle names a window of another thread, nothing is sent.
+// its handle names a window of another thread, nothing is sent. Nor is
+// anything sent or asked while the file manager hangs.
 void SendKeyToFileManager(ViewerState& state, int direction);

@@ -43,6 +43,9 @@ ShellWindowsFactory SetShellWindowsFactory(ShellWindowsFactory factory) {
 
 bool ReadFileManagerView(HWND fileManagerWindow, ViewFact fact, ShellViewFacts& facts) {
     if (!fileManagerWindow || !IsWindow(fileManagerWindow)) return false;
+    // The calls below go to the file manager's process and wait for it
+    // without a time limit: a hung one is not asked.
+    if (IsHungAppWindow(fileManagerWindow)) return false;
     // A thread already in the multithreaded apartment can use COM all the same.
     ComApartment com;
     if (FAILED(com.result) && com.result != RPC_E_CHANGED_MODE) return false;

@@ -26,6 +26,6 @@ struct ShellViewFacts {
 // `fileManagerWindow` or lies inside it, and reads `fact` from it. A shell
 // window whose interfaces fail is skipped. Among the matches a visible browser
 // window wins over hidden ones (the tabs in the background of a file manager),
-// else the first one counts. False when nothing matched or COM could not be set
-// up.
+// else the first one counts. False when nothing matched, COM could not be set
+// up, or `fileManagerWindow` hangs (the shell's calls would wait for it).
 bool ReadFileManagerView(HWND fileManagerWindow, ViewFact fact, ShellViewFacts& facts);

@@ -1,7 +1,8 @@
 // Delete, move and copy; see file_operations.h. Every box is owned by the main
 // window and goes through the message-box seam, the folder dialog through the
-// dialog seam. A step that fails ends the operation with its message and
-// leaves the user's files as they were.
+// dialog seam; the shell's own questions are owned by the main window too. A
+// step that fails ends the operation with its message and leaves the user's
+// files as they were.
 #include "viewer/fileops/file_operations.h"
 
 #include <commctrl.h>
@@ -15,6 +16,7 @@
 #include "viewer/core/dialogs.h"
 #include "viewer/core/message_box.h"
 #include "viewer/core/viewer_state.h"
+#include "viewer/fileops/aside_name.h"
 #include "viewer/fileops/path_checks.h"
 
 namespace {
@@ -132,6 +134,41 @@ Choice ChooseFolder(ViewerState& state, Text title, const wchar_t* fileName) {
 
 bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
+// A drive without its medium fails the step, which says so in its own
+// message, instead of raising the system's box, which no window owns.
+struct QuietDriveErrors {
+    DWORD previous = 0;
+    QuietDriveErrors() { SetThreadErrorMode(SEM_FAILCRITICALERRORS, &previous); }
+    ~QuietDriveErrors() { SetThreadErrorMode(previous, nullptr); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+};
+
+// Names tried for the aside file before the replace is given up.
+constexpr size_t kAsideAttempts = 100;
+
+// Renames the file at `target` to a free name in its folder, written to
+// `aside`. The file being replaced is recycled only once its replacement is
+// in: where the recycle bin cannot take it, it would be deleted for ever, and
+// lost with a move that then fails.
+bool SetAside(const wchar_t* target, wchar_t (&aside)[MAX_PATH]) {
+    wchar_t folder[MAX_PATH];
+    ParentFolder(target, folder);
+    const size_t folderLength = static_cast<size_t>(lstrlenW(folder));
+    const size_t separator = folderLength > 0 && folder[folderLength - 1] == L'\\' ? 0 : 1;
+    if (folderLength + separator + 1 >= MAX_PATH) return false;
+    const size_t room = MAX_PATH - 1 - folderLength - separator;
+    for (size_t attempt = 0; attempt < kAsideAttempts; ++attempt) {
+        const std::wstring name = AsideName(PathFindFileNameW(target), attempt, room);
+        if (name.empty() || !JoinPath(folder, name.c_str(), aside)) return false;
+        // MoveFileW never replaces: a name that is taken, even meanwhile, is skipped.
+        if (MoveFileW(target, aside)) return true;
+        const DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
 // The shared part of move and copy, then the move or copy itself. True when
 // the file was moved and the list still holds it at `currentIndex`.
 bool TransferCurrentFile(ViewerState& state, bool move) {
@@ -160,31 +197,49 @@ bool TransferCurrentFile(ViewerState& state, bool move) {
         Tell(state, failed, source.name);
         return false;
     }
-    // The same folder under another name (a short name, a link) would make
-    // the file its own target: replacing it would send it to the recycle bin.
-    if (IsSameFile(source.path, target)) {
-        Tell(state, Text::kSameFolder, source.name);
-        return false;
+    QuietDriveErrors quiet;
+    if (Exists(target)) {
+        // The same folder under another name (a short name, a link) would
+        // make the file its own target, and replacing it would lose it. A
+        // target that cannot be compared may be that one file too.
+        switch (CompareFiles(source.path, target)) {
+        case FileIdentity::kSame:
+            Tell(state, Text::kSameFolder, source.name);
+            return false;
+        case FileIdentity::kUnknown:
+            Tell(state, failed, source.name);
+            return false;
+        case FileIdentity::kDifferent:
+            break;
+        }
     }
+    // Set aside, the replaced file stays whole until its replacement is in.
+    wchar_t aside[MAX_PATH] = L"";
     if (Exists(target)) {
         if (Tell(state, Text::kSameName, source.name) != IDYES || state.closing) return false;
         // A folder of that name is not replaced.
-        if (PathIsDirectoryW(target) || !SendToRecycleBin(target)) {
+        if (PathIsDirectoryW(target) || !SetAside(target, aside)) {
             Tell(state, move ? Text::kMoveFailed : Text::kCopyRemoveFailed, source.name);
             return false;
         }
     }
     const BOOL done = move ? MoveFileW(source.path, target) : CopyFileW(source.path, target, TRUE);
     if (!done) {
-        // Nothing stood at the target before: whatever a broken-off copy left
+        // Nothing stood at the target now: whatever a broken-off copy left
         // there is ours, and goes while the source is still whole. A file
-        // that another program put there meanwhile is not ours.
+        // that another program put there meanwhile is not ours, and keeps the
+        // replaced one under its aside name.
         const DWORD error = GetLastError();
         const bool appeared = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
         if (!appeared && Exists(target) && Exists(source.path)) DeleteFileW(target);
+        if (aside[0]) MoveFileW(aside, target);
         Tell(state, failed, source.name);
         return false;
     }
+    // Where the bin cannot take the replaced file, the shell asks before it
+    // is deleted for ever; kept, it stays beside under its aside name.
+    if (aside[0]) SendToRecycleBin(state.window, aside, false);
+    if (state.closing) return false;
     return move && FindEntryAgain(state, source.path);
 }
 
@@ -201,20 +256,27 @@ BOOL CALLBACK FindTreeChild(HWND child, LPARAM found) {
 
 }  // namespace
 
-bool SendToRecycleBin(const wchar_t* path) {
+RecycleResult SendToRecycleBin(HWND owner, const wchar_t* path, bool ownErrorMessage) {
     const size_t length = static_cast<size_t>(lstrlenW(path));
-    if (length == 0 || length >= MAX_PATH) return false;
+    if (length == 0 || length >= MAX_PATH) return RecycleResult::kFailed;
     // A list of one name, ended by two zero characters.
     wchar_t list[MAX_PATH + 1] = {};
     lstrcpynW(list, path, MAX_PATH);
     SHFILEOPSTRUCTW operation = {};
-    operation.hwnd = nullptr;
+    // The shell's question and error boxes are modal to the owner: without
+    // one they would stand beside a window that still takes commands.
+    operation.hwnd = owner;
     operation.wFunc = FO_DELETE;
     operation.pFrom = list;
-    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;
-    if (SHFileOperationW(&operation) != 0 || operation.fAnyOperationsAborted) return false;
+    // No question for the recycle bin, which the caller has asked already,
+    // but one before a file that the bin cannot take is deleted for ever.
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_WANTNUKEWARNING;
+    if (ownErrorMessage) operation.fFlags |= FOF_NOERRORUI;
+    const int result = SHFileOperationW(&operation);
     // Some shells answer 0 for a file they left in place.
-    return !Exists(path);
+    if (!Exists(path)) return RecycleResult::kGone;
+    if (operation.fAnyOperationsAborted || result == ERROR_CANCELLED) return RecycleResult::kKept;
+    return RecycleResult::kFailed;
 }
 
 ListChange RemoveCurrentEntry(ViewerState& state) {
@@ -243,8 +305,13 @@ ListChange DeleteCurrentFile(ViewerState& state) {
         return ListChange::kUnchanged;
     }
     if (Tell(state, Text::kConfirmDelete, source.name) != IDOK || state.closing) return ListChange::kUnchanged;
-    if (!SendToRecycleBin(source.path)) {
-        Tell(state, Text::kDeleteFailed, source.name);
+    QuietDriveErrors quiet;
+    const RecycleResult recycled = SendToRecycleBin(state.window, source.path, true);
+    // The shell's question runs a message loop of its own.
+    if (state.closing) return ListChange::kUnchanged;
+    if (recycled != RecycleResult::kGone) {
+        // Kept at the shell's question, as the user chose: no failure.
+        if (recycled == RecycleResult::kFailed) Tell(state, Text::kDeleteFailed, source.name);
         return ListChange::kUnchanged;
     }
     if (state.lastListIndex < 0 || !FindEntryAgain(state, source.path)) return ListChange::kUnchanged;

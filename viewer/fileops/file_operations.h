@@ -25,9 +25,17 @@ ListChange MoveCurrentFile(ViewerState& state);
 // `destinationFolder`; the list and the picture stay.
 void CopyCurrentFile(ViewerState& state);
 
-// `path` to the recycle bin, without any dialog of the system's; true when it
-// is gone from its place.
-bool SendToRecycleBin(const wchar_t* path);
+enum class RecycleResult {
+    kGone,    // in the recycle bin, or deleted for ever as the user allowed
+    kKept,    // the user kept it at the shell's question
+    kFailed,  // still there
+};
+
+// `path` to the recycle bin without any question of the system's, except one
+// before a file that the bin cannot take is deleted for ever; that question
+// and any error box are modal to `owner`. With `ownErrorMessage` the caller
+// tells of a failure itself, and the shell shows no error.
+RecycleResult SendToRecycleBin(HWND owner, const wchar_t* path, bool ownErrorMessage);
 
 // Takes the current entry out of the list after a delete or move: the next
 // file takes its place, after the last one the previous; an emptied list is

@@ -14,20 +14,24 @@ bool IsSameFolder(const wchar_t* a, const wchar_t* b) {
     return lstrcmpiW(left, right) == 0;
 }
 
-bool IsSameFile(const wchar_t* a, const wchar_t* b) {
+FileIdentity CompareFiles(const wchar_t* a, const wchar_t* b) {
     BY_HANDLE_FILE_INFORMATION facts[2];
     const wchar_t* paths[2] = {a, b};
     for (int i = 0; i < 2; ++i) {
         HANDLE file = CreateFileW(paths[i], 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
+        if (file == INVALID_HANDLE_VALUE) return FileIdentity::kUnknown;
         const BOOL read = GetFileInformationByHandle(file, &facts[i]);
         CloseHandle(file);
-        if (!read) return false;
+        if (!read) return FileIdentity::kUnknown;
     }
-    return facts[0].dwVolumeSerialNumber == facts[1].dwVolumeSerialNumber &&
-           facts[0].nFileIndexHigh == facts[1].nFileIndexHigh && facts[0].nFileIndexLow == facts[1].nFileIndexLow;
+    const bool same = facts[0].dwVolumeSerialNumber == facts[1].dwVolumeSerialNumber &&
+                      facts[0].nFileIndexHigh == facts[1].nFileIndexHigh &&
+                      facts[0].nFileIndexLow == facts[1].nFileIndexLow;
+    return same ? FileIdentity::kSame : FileIdentity::kDifferent;
 }
+
+bool IsSameFile(const wchar_t* a, const wchar_t* b) { return CompareFiles(a, b) == FileIdentity::kSame; }
 
 void ParentFolder(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     lstrcpynW(folder, path, MAX_PATH);

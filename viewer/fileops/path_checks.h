@@ -7,8 +7,15 @@
 // The two folders are equal, ignoring case and a trailing backslash.
 bool IsSameFolder(const wchar_t* a, const wchar_t* b);
 
-// Both names reach one existing file (a short name, a link): the same volume
-// and file index. False when either cannot be opened.
+// What two names are known to reach.
+enum class FileIdentity { kSame, kDifferent, kUnknown };
+
+// Compares the volume and file index behind two names, which match for one
+// file under two names (a short name, a link). kUnknown when either cannot be
+// opened to read them: such a pair may well be one file.
+FileIdentity CompareFiles(const wchar_t* a, const wchar_t* b);
+
+// CompareFiles gives kSame.
 bool IsSameFile(const wchar_t* a, const wchar_t* b);
 
 // `path` without its last element, cut to MAX_PATH.

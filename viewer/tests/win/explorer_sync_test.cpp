@@ -306,6 +306,44 @@ TEST_F(FileManagerLink, AHungFileManagerDoesNotHoldTheViewer) {
     EXPECT_EQ(Title(), L"(3/3)c.jpg");
 }
 
+TEST_F(FileManagerLink, AFileManagerHungForSecondsIsNotAskedAndGetsNoFocus) {
+    FakeShellWindows shell({});
+    Open("[SystemSetting]\r\nExplorer=ON\r\n");
+    shell.windows = {{filer_->browser, kDetails, kByName}};
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    const int collections = shell.collectionsMade;
+    filer_->Hang(9000);
+    // The system takes a window for hung after five seconds without messages.
+    for (int i = 0; i < 80 && !IsHungAppWindow(filer_->frame); ++i) Sleep(100);
+    ASSERT_TRUE(IsHungAppWindow(filer_->frame));
+    Step(IDM_NEXT);
+    EXPECT_TRUE(filer_->Hanging());
+    EXPECT_EQ(Title(), L"(3/3)c.jpg");
+    EXPECT_EQ(shell.collectionsMade, collections);
+    EXPECT_EQ(GetFocus(), window_);
+}
+
+// True when this thread's input was tied to `thread`'s; unties it.
+bool Untie(DWORD thread) { return AttachThreadInput(GetCurrentThreadId(), thread, FALSE) != FALSE; }
+
+TEST_F(FileManagerLink, AFileManagerLetGoIsUntied) {
+    Open("");
+    const DWORD first = GetWindowThreadProcessId(filer_->frame, nullptr);
+    // The file manager in front at a later open takes the first one's place.
+    FakeFileManager second;
+    const DWORD secondThread = GetWindowThreadProcessId(second.frame, nullptr);
+    CaptureFileManager(*state_, OpenTrigger::Handover);
+    ASSERT_EQ(state_->filerFocus, second.list);
+    EXPECT_FALSE(Untie(first));
+    EXPECT_TRUE(Untie(secondThread));
+    AttachThreadInput(GetCurrentThreadId(), secondThread, TRUE);
+    // An open through the dialog forgets it.
+    CaptureFileManager(*state_, OpenTrigger::Dialog);
+    EXPECT_EQ(state_->filerFocus, nullptr);
+    EXPECT_FALSE(Untie(secondThread));
+}
+
 // Key messages that reach any window of this thread (the viewer's own).
 std::vector<UINT>* g_viewerKeys = nullptr;
 LRESULT CALLBACK RecordViewerKeys(int code, WPARAM wParam, LPARAM lParam) {
@@ -324,6 +362,8 @@ TEST_F(FileManagerLink, AClosedCaptureReceivesNothingAndNothingElseDoes) {
     Step(IDM_NEXT);
     EXPECT_EQ(state_->currentIndex, 2);
     EXPECT_TRUE(filer_->Keys().empty());
+    // Its file manager is let go.
+    EXPECT_FALSE(Untie(GetWindowThreadProcessId(filer_->frame, nullptr)));
     // A handle that now names a window of another owner is no capture either.
     state_->filerFocus = window_;
     Step(IDM_PREV);

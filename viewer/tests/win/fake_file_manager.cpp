@@ -282,6 +282,8 @@ public:
     }
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** out) override {
         *out = nullptr;
+        // The shell answers on the browser window's thread, and waits for it.
+        SendMessageW(window_.browserWindow, WM_NULL, 0, 0);
         if (service != SID_STopLevelBrowser || iid != IID_IShellBrowser) return E_NOINTERFACE;
         return HandOut(new FakeBrowser(window_), out);
     }

@@ -4,7 +4,8 @@
 // and a second control; every key message and focus change they receive is
 // recorded. Its shell side is a double of the shell's windows collection that
 // answers the shell-window interfaces as the file manager would: a browser
-// window, an active view, a view mode and a sort column.
+// window, an active view, a view mode and a sort column, each window's answer
+// waiting for the thread of its browser window.
 #pragma once
 
 #include <windows.h>

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "test_support.h"
@@ -76,6 +78,52 @@ struct LockedFile {
     }
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
+};
+
+// The shell's own questions to the main window's thread, answered from
+// another thread as a user would while the object lives; each is noted with
+// its owner and whether the main window was disabled under it. `release`, if
+// given, is closed before the answer. Wine asks before deleting a file that
+// its recycle bin cannot take, a locked one too.
+struct ShellQuestion {
+    HWND owner;
+    bool ownerDisabled;
+};
+
+BOOL CALLBACK FindShellDialog(HWND window, LPARAM found) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (wcscmp(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+class ShellQuestions {
+public:
+    ShellQuestions(HWND window, WPARAM button, std::vector<ShellQuestion>& asked, HANDLE release = nullptr)
+        : answering_([this, window, button, &asked, release, thread = GetCurrentThreadId()] {
+              HWND answered = nullptr;
+              while (!done_) {
+                  Sleep(20);
+                  HWND dialog = nullptr;
+                  EnumThreadWindows(thread, FindShellDialog, reinterpret_cast<LPARAM>(&dialog));
+                  if (!dialog || dialog == answered) continue;
+                  asked.push_back({GetWindow(dialog, GW_OWNER), !IsWindowEnabled(window)});
+                  if (release && asked.size() == 1) CloseHandle(release);
+                  PostMessageW(dialog, WM_COMMAND, button, 0);
+                  answered = dialog;
+              }
+          }) {}
+    ~ShellQuestions() {
+        done_ = true;
+        answering_.join();
+    }
+    ShellQuestions(const ShellQuestions&) = delete;
+    ShellQuestions& operator=(const ShellQuestions&) = delete;
+
+private:
+    std::atomic<bool> done_{false};
+    std::thread answering_;
 };
 
 class FileOperations : public ViewerWindowTest {
@@ -207,12 +255,14 @@ TEST_F(FileOperations, MovingOntoAFileOfTheSameNameAsksFirst) {
     EXPECT_EQ(ReadWholeFile(Join(target, L"same-name.jpg")), "standing");
     EXPECT_EQ(state_->lastListIndex, 1);
 
-    const int binned = CountInRecycleBin(L"same-name.jpg");
+    // The replaced file goes to the recycle bin under the name it waited under.
+    const int binned = CountInRecycleBin(L"same-name (old).jpg");
     answers_.push_back(IDYES);
     Send(WM_COMMAND, IDM_MOVE);
     EXPECT_EQ(ReadWholeFile(Join(target, L"same-name.jpg")), "moving");
     EXPECT_FALSE(Exists(Join(folder, L"same-name.jpg")));
-    EXPECT_EQ(CountInRecycleBin(L"same-name.jpg"), binned + 1);
+    EXPECT_FALSE(Exists(Join(target, L"same-name (old).jpg")));
+    EXPECT_EQ(CountInRecycleBin(L"same-name (old).jpg"), binned + 1);
     EXPECT_EQ(Names(state_->fileList.paths), (std::vector<std::wstring>{L"other.jpg"}));
 }
 
@@ -274,9 +324,11 @@ TEST_F(FileOperations, FailuresLeaveTheFilesAsTheyWere) {
     std::wstring target = MakeFolderWith(L"fail-to", {});
     Mark(Join(folder, L"locked.jpg"), "locked picture");
     Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"locked.jpg") + L"\"");
+    std::vector<ShellQuestion> asked;
     {
         LockedFile lock(Join(folder, L"locked.jpg"));
         ASSERT_NE(lock.handle, INVALID_HANDLE_VALUE);
+        ShellQuestions answer(window_, IDYES, asked);
         Send(WM_COMMAND, IDM_DELETE);
         g_folderAnswer = target;
         Send(WM_COMMAND, IDM_MOVE);
@@ -335,6 +387,97 @@ TEST_F(FileOperations, FailuresLeaveTheFilesAsTheyWere) {
     EXPECT_EQ(ReadWholeFile(Join(folder, L"locked.jpg")), "locked picture");
 }
 
+// A replaced file waits under a free name beside the target until the move or
+// copy is done, and is back in its place when that fails.
+TEST_F(FileOperations, AReplacedFileIsRecycledOnlyOnceItsReplacementIsIn) {
+    std::wstring folder = FolderOfPictures(L"aside", {L"same.jpg", L"z.jpg"});
+    std::wstring target = MakeFolderWith(L"aside-to", {L"same.jpg", L"same (old).jpg"});
+    Mark(Join(folder, L"same.jpg"), "moving");
+    Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"same.jpg") + L"\"");
+    g_folderAnswer = target;
+    const int binned = CountInRecycleBin(L"same (old 2).jpg");
+    {
+        LockedFile lock(Join(folder, L"same.jpg"));
+        answers_ = {IDYES, IDOK, IDYES, IDOK};
+        Send(WM_COMMAND, IDM_MOVE);
+        Send(WM_COMMAND, IDM_COPY);
+    }
+    ASSERT_EQ(boxes_.size(), 4u);
+    ExpectBox(1, L"Fail to move same.jpg.", MB_OK | MB_ICONERROR);
+    ExpectBox(3, L"Fail to copy same.jpg", MB_OK | MB_ICONERROR);
+    EXPECT_EQ(ReadWholeFile(Join(target, L"same.jpg")), "same.jpg");
+    EXPECT_EQ(ReadWholeFile(Join(target, L"same (old).jpg")), "same (old).jpg");
+    EXPECT_FALSE(Exists(Join(target, L"same (old 2).jpg")));
+    EXPECT_EQ(CountInRecycleBin(L"same (old 2).jpg"), binned);
+
+    // A name that is taken is passed over; the user's file of that name stays.
+    answers_ = {IDYES};
+    Send(WM_COMMAND, IDM_COPY);
+    EXPECT_EQ(ReadWholeFile(Join(target, L"same.jpg")), "moving");
+    EXPECT_EQ(ReadWholeFile(Join(target, L"same (old).jpg")), "same (old).jpg");
+    EXPECT_FALSE(Exists(Join(target, L"same (old 2).jpg")));
+    EXPECT_EQ(CountInRecycleBin(L"same (old 2).jpg"), binned + 1);
+    EXPECT_EQ(boxes_.size(), 5u);
+}
+
+TEST_F(FileOperations, ATargetThatCannotBeComparedWithTheSourceIsRefused) {
+    // Linux lists a write-only attribute of its devices that no one can open
+    // for reading; reached through Wine's drive Z:, it is a target that exists
+    // but cannot be opened.
+    const std::wstring devices = L"Z:\\sys\\bus\\cpu";
+    const DWORD attributes = GetFileAttributesW(Join(devices, L"uevent").c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        GTEST_SKIP() << "no file that exists but cannot be opened";
+    }
+    std::wstring folder = FolderOfPictures(L"unknown", {L"uevent", L"b.jpg"});
+    Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"uevent") + L"\"");
+    g_folderAnswer = devices;
+    Send(WM_COMMAND, IDM_MOVE);
+    Send(WM_COMMAND, IDM_COPY);
+    ASSERT_EQ(boxes_.size(), 2u);
+    ExpectBox(0, L"Fail to move uevent.", MB_OK | MB_ICONERROR);
+    ExpectBox(1, L"Fail to copy uevent", MB_OK | MB_ICONERROR);
+    EXPECT_TRUE(Exists(Join(folder, L"uevent")));
+    EXPECT_EQ(state_->lastListIndex, 1);
+}
+
+TEST_F(FileOperations, AFileTheRecycleBinCannotTakeIsDeletedOnlyIfTheUserAgrees) {
+    // Wine's recycle bin takes a file of another file system by copying it: a
+    // program reading it, which lets it be deleted but not read, keeps it out.
+    const std::wstring memory = L"Z:\\dev\\shm";
+    if (!PathIsDirectoryW(memory.c_str())) GTEST_SKIP() << "no second file system";
+    const std::wstring folder = memory + L"\\oxel-test-nuke-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string picture = ReadWholeFile(PathFromEnvironment("OXEL_SOURCE_DIR") + L"\\samples\\01-dawn.jpg");
+    for (const wchar_t* name : {L"a.jpg", L"b.jpg"}) ASSERT_TRUE(WriteWholeFile(Join(folder, name), picture));
+    const std::wstring shown = Join(folder, L"a.jpg");
+    Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + shown + L"\"");
+    for (WPARAM button : {IDNO, IDYES}) {
+        HANDLE reader = CreateFileW(shown.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        std::vector<ShellQuestion> asked;
+        {
+            // Asked to delete it for ever, the user closes that program first.
+            ShellQuestions answer(window_, button, asked, button == IDYES ? reader : nullptr);
+            Send(WM_COMMAND, IDM_DELETE);
+        }
+        if (button == IDNO || asked.empty()) CloseHandle(reader);
+        ASSERT_EQ(asked.size(), 1u);
+        EXPECT_EQ(asked[0].owner, window_);
+        EXPECT_TRUE(asked[0].ownerDisabled);
+        EXPECT_EQ(Exists(shown), button == IDNO);
+        EXPECT_EQ(state_->lastListIndex, button == IDNO ? 1 : 0);
+    }
+    // Kept at the question, the file was not reported as failed.
+    ASSERT_EQ(boxes_.size(), 2u);
+    ExpectBox(0, L"Delete a.jpg?", MB_OKCANCEL | MB_ICONWARNING);
+    ExpectBox(1, L"Delete a.jpg?", MB_OKCANCEL | MB_ICONWARNING);
+    // The viewer made the folder the current one.
+    SetCurrentDirectoryW(memory.c_str());
+    DeleteFileW(Join(folder, L"b.jpg").c_str());
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+}
+
 // The texts not met above, in the other language.
 TEST_F(FileOperations, TheOtherLanguage) {
     std::wstring folder = FolderOfPictures(L"lang", {L"a.jpg"});
@@ -346,8 +489,10 @@ TEST_F(FileOperations, TheOtherLanguage) {
     EXPECT_EQ(g_dialogCalls[0].title, L"a.jpg をコピーするフォルダを選択してください。");
     EXPECT_EQ(g_dialogCalls[1].title, L"a.jpg を移動するフォルダを選択してください。");
     g_folderAnswer = target;
+    std::vector<ShellQuestion> asked;
     {
         LockedFile lock(Join(folder, L"a.jpg"));
+        ShellQuestions answer(window_, IDYES, asked);
         Send(WM_COMMAND, IDM_DELETE);
         Send(WM_COMMAND, IDM_MOVE);
         Send(WM_COMMAND, IDM_COPY);
