@@ -198,10 +198,18 @@ SaveResult SavePictureAsBitmap(ViewerState& state) {
     if (!ShowSaveDialog(&dialog) || !file[0] || !StillShown(state, captured)) return result;
 
     // The shown file under its own name, or under another one (a short name).
-    if (lstrcmpiW(file, current) == 0 || IsSameFile(file, current)) {
+    const FileIdentity identity = CompareFiles(file, current);
+    if (lstrcmpiW(file, current) == 0 || identity == FileIdentity::kSame) {
         ShowMessageBox(state.window,
                        SaveText(state, L"Select same file as current.", L"現在と同じファイルが指定されました。"),
                        L"Oxel", MB_OK | MB_ICONERROR);
+        return result;
+    }
+
+    // A file in the target's place that cannot be told apart from the shown
+    // one may be that file: it is not written over.
+    if (identity == FileIdentity::kUnknown && GetFileAttributesW(file) != INVALID_FILE_ATTRIBUTES) {
+        TellSaveFailed(state, file);
         return result;
     }
 
