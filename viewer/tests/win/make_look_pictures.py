@@ -1,0 +1,99 @@
+#!/usr/bin/python3
+"""Pictures for the orientation and colour tests, made by Pillow at build time.
+
+orient<N>.jpg carries EXIF orientation N over one asymmetric picture; beside
+it, orient<N>.expect holds what Pillow's ImageOps.exif_transpose makes of it.
+<profile>.png and <profile>.jpg carry one of colord's RGB profiles (Debian's
+colord-data) over a few colour patches; <profile>.<ext>.expect holds the sRGB
+values that littleCMS (Pillow's ImageCms) gives. damaged.png carries a profile
+that does not inflate. An .expect file is the width and height (32-bit little
+endian) and the RGBA rows. With "large", only the benchmark's 6000 x 4000 JPEG
+with an Adobe RGB profile is made.
+"""
+import io
+import os
+import struct
+import sys
+import zlib
+
+from PIL import Image, ImageCms, ImageDraw, ImageOps
+
+COLORD = "/usr/share/color/icc/colord/"
+PROFILES = ["AdobeRGB1998", "ProPhotoRGB", "SwappedRedAndGreen"]
+# Flat patches, large enough that JPEG keeps their middles exact.
+PATCHES = [(255, 0, 0), (0, 255, 0), (200, 120, 40), (20, 40, 90), (128, 128, 128), (240, 230, 250)]
+
+out = sys.argv[1]
+os.makedirs(out, exist_ok=True)
+
+
+def expect(name, image):
+    rgba = image.convert("RGBA")
+    with open(os.path.join(out, name + ".expect"), "wb") as f:
+        f.write(struct.pack("<II", *rgba.size))
+        f.write(rgba.tobytes())
+
+
+def srgb_of(image, profile):
+    source = ImageCms.ImageCmsProfile(io.BytesIO(profile))
+    target = ImageCms.createProfile("sRGB")
+    return ImageCms.profileToProfile(image, source, target, renderingIntent=ImageCms.Intent.PERCEPTUAL)
+
+
+if len(sys.argv) > 2 and sys.argv[2] == "large":
+    profile = open(COLORD + "AdobeRGB1998.icc", "rb").read()
+    small = Image.merge("RGB", [Image.linear_gradient("L").resize((600, 400)),
+                                Image.radial_gradient("L").resize((600, 400)),
+                                Image.linear_gradient("L").rotate(90).resize((600, 400))])
+    small.resize((6000, 4000), Image.BILINEAR).save(os.path.join(out, "large_adobe.jpg"), quality=90,
+                                                    icc_profile=profile)
+    sys.exit(0)
+
+# Orientation: a picture whose every turn and mirror differs from the others.
+base = Image.new("RGB", (64, 40), (255, 255, 255))
+draw = ImageDraw.Draw(base)
+draw.rectangle([0, 0, 31, 19], fill=(220, 30, 30))
+draw.rectangle([32, 0, 63, 19], fill=(30, 160, 30))
+draw.rectangle([0, 20, 31, 39], fill=(30, 30, 220))
+draw.rectangle([48, 32, 63, 39], fill=(0, 0, 0))
+for n in range(1, 9):
+    exif = Image.Exif()
+    exif[0x0112] = n
+    path = os.path.join(out, "orient%d.jpg" % n)
+    base.save(path, quality=95, subsampling=0, exif=exif.tobytes())
+    expect("orient%d.jpg" % n, ImageOps.exif_transpose(Image.open(path)))
+# The same tag in a PNG's "eXIf" chunk.
+exif = Image.Exif()
+exif[0x0112] = 6
+base.save(os.path.join(out, "orient6.png"), exif=exif.tobytes())
+expect("orient6.png", ImageOps.exif_transpose(Image.open(os.path.join(out, "orient6.png"))))
+
+patches = Image.new("RGBA", (16 * len(PATCHES), 32))
+draw = ImageDraw.Draw(patches)
+for i, colour in enumerate(PATCHES):
+    draw.rectangle([16 * i, 0, 16 * i + 15, 15], fill=colour + (255,))
+    draw.rectangle([16 * i, 16, 16 * i + 15, 31], fill=colour + (128,))
+for name in PROFILES:
+    profile = open(COLORD + name + ".icc", "rb").read()
+    # PNG with alpha: half of every patch is half transparent.
+    patches.save(os.path.join(out, name + ".png"), icc_profile=profile)
+    rgb = srgb_of(patches.convert("RGB"), profile).convert("RGBA")
+    rgb.putalpha(patches.getchannel("A"))
+    expect(name + ".png", rgb)
+    # JPEG: the expected values from Pillow's own decode of it.
+    path = os.path.join(out, name + ".jpg")
+    patches.convert("RGB").save(path, quality=98, subsampling=0, icc_profile=profile)
+    expect(name + ".jpg", srgb_of(Image.open(path).convert("RGB"), profile))
+
+# A profile that does not inflate: shown as stored.
+buffer = io.BytesIO()
+patches.convert("RGB").save(buffer, "PNG", icc_profile=open(COLORD + "SwappedRedAndGreen.icc", "rb").read())
+data = bytearray(buffer.getvalue())
+at = data.index(b"iCCP")
+length = struct.unpack(">I", data[at - 4:at])[0]
+body = at + 4
+start = data.index(b"\0", body) + 2
+data[start + 10:start + 30] = b"\x55" * 20
+data[body + length:body + length + 4] = struct.pack(">I", zlib.crc32(bytes(data[at:body + length])))
+open(os.path.join(out, "damaged.png"), "wb").write(bytes(data))
+expect("damaged.png", patches.convert("RGB"))
