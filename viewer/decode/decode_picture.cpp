@@ -7,6 +7,7 @@
 
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/frame_colour.h"
 #include "viewer/decode/frame_index.h"
 
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
@@ -38,5 +39,6 @@ void FreeFileBuffer(DecodeState& state) {
     state.fileLength = 0;
     delete state.frameIndex;
     state.frameIndex = nullptr;
+    FreeFrameColour(state);
     FreeArchiveIndex(state);
 }

@@ -17,6 +17,7 @@
 #include "viewer/core/command_ids.h"
 #include "viewer/core/dialogs.h"
 #include "viewer/decode/picture_tags.h"
+#include "viewer/display/animation.h"
 #include "viewer_window.h"
 
 namespace {
@@ -101,6 +102,10 @@ TEST_F(Look, EveryOrientationStandsUprightAsPillowTurnsIt) {
     }
 }
 
+TEST_F(Look, AnArchiveMemberStandsUprightToo) {
+    EXPECT_LE(Difference(Show(L"turned.zip"), Expected(L"orient6.jpg")), 4);
+}
+
 TEST_F(Look, ProfilesAreConvertedToTheSrgbValuesOfLittleCms) {
     for (const wchar_t* profile : {L"AdobeRGB1998", L"ProPhotoRGB", L"SwappedRedAndGreen"}) {
         for (const wchar_t* extension : {L".png", L".jpg"}) {
@@ -165,6 +170,18 @@ TEST_F(LookWindow, ATurnedPhotographIsSavedAndCopiedAsShown) {
     DeleteObject(saved);
     for (size_t i = 3; i < file.bytes.size(); i += 4) file.bytes[i] = 255;
     EXPECT_LE(Difference(file, shown), 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LookWindow, EachComposedFrameOfAnAnimationIsConverted) {
+    Create("", L"\"" + LookFolder() + L"anim_adobe.png\"");
+    ASSERT_TRUE(state_->animated);
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), Expected(L"anim_adobe.png.0")), 6);
+    ComposeFrame(*state_, 1);
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), Expected(L"anim_adobe.png.1")), 6);
 }
 
 }  // namespace

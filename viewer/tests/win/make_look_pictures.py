@@ -14,6 +14,7 @@ import io
 import os
 import struct
 import sys
+import zipfile
 import zlib
 
 from PIL import Image, ImageCms, ImageDraw, ImageOps
@@ -84,6 +85,18 @@ for name in PROFILES:
     path = os.path.join(out, name + ".jpg")
     patches.convert("RGB").save(path, quality=98, subsampling=0, icc_profile=profile)
     expect(name + ".jpg", srgb_of(Image.open(path).convert("RGB"), profile))
+
+# An animated PNG with a profile: each composed frame is converted.
+profile = open(COLORD + "AdobeRGB1998.icc", "rb").read()
+frames = [Image.new("RGB", (32, 16), colour) for colour in PATCHES[2:4]]
+frames[0].save(os.path.join(out, "anim_adobe.png"), save_all=True, append_images=frames[1:], duration=100, loop=0,
+               icc_profile=profile)
+for k, frame in enumerate(frames):
+    expect("anim_adobe.png.%d" % k, srgb_of(frame, profile))
+
+# A zip holding a turned photograph: members follow the same rule.
+with zipfile.ZipFile(os.path.join(out, "turned.zip"), "w") as archive:
+    archive.write(os.path.join(out, "orient6.jpg"), "photo.jpg")
 
 # A profile that does not inflate: shown as stored.
 buffer = io.BytesIO()
