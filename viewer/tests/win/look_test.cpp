@@ -16,6 +16,7 @@
 #include "test_support.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/dialogs.h"
+#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/picture_tags.h"
 #include "viewer/display/animation.h"
 #include "viewer_window.h"
@@ -175,6 +176,51 @@ TEST_F(LookWindow, ATurnedPhotographIsSavedAndCopiedAsShown) {
 }  // namespace
 
 namespace {
+
+// The display's profile as Wine reads it: the first value of the monitor
+// profiles' key, naming a file of the colour folder; removed when it ends.
+class DisplayProfile {
+public:
+    explicit DisplayProfile(const wchar_t* name) : name_(name) {
+        wchar_t folder[MAX_PATH];
+        GetSystemDirectoryW(folder, MAX_PATH);
+        file_ = std::wstring(folder) + L"\\spool\\drivers\\color\\" + name;
+        CopyFileW((L"Z:\\usr\\share\\color\\icc\\colord\\" + name_).c_str(), file_.c_str(), FALSE);
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        RegSetValueExW(key_, name, 0, REG_BINARY, nullptr, 0);
+    }
+    ~DisplayProfile() {
+        RegDeleteValueW(key_, name_.c_str());
+        RegCloseKey(key_);
+        DeleteFileW(file_.c_str());
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\ICM\\mntr";
+    std::wstring name_, file_;
+    HKEY key_ = nullptr;
+};
+
+TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {
+    Create("", L"\"" + LookFolder() + L"AdobeRGB1998.png\"");
+    const Rgba srgb = Expected(L"AdobeRGB1998.png");
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), srgb), 6);
+    {
+        DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+        wchar_t path[MAX_PATH];
+        ASSERT_TRUE(DisplayProfilePath(window_, path));
+        ASSERT_NE(wcsstr(path, L"SwappedRedAndGreen"), nullptr) << "this Wine takes no display profile";
+        Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        Settle();
+        // The swapped display gets sRGB's values with red and green exchanged.
+        Rgba exchanged = srgb;
+        for (size_t i = 0; i < exchanged.bytes.size(); i += 4) std::swap(exchanged.bytes[i], exchanged.bytes[i + 1]);
+        EXPECT_LE(Difference(Pixels(state_->picture.bitmap), exchanged), 6);
+    }
+    Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    Settle();
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), srgb), 6);
+}
 
 TEST_F(LookWindow, EachComposedFrameOfAnAnimationIsConverted) {
     Create("", L"\"" + LookFolder() + L"anim_adobe.png\"");
