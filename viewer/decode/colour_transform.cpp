@@ -4,6 +4,8 @@
 // system has and a picture without a profile never loads it.
 #include "viewer/decode/colour_transform.h"
 
+#include "viewer/decode/colour_lattice.h"
+
 #include <icm.h>
 
 #include <algorithm>
@@ -71,8 +73,6 @@ private:
 
 DWORD PathBytes(const wchar_t* path) { return static_cast<DWORD>((lstrlenW(path) + 1) * sizeof(wchar_t)); }
 
-// Rows converted per call: the working copies stay small and in the cache.
-constexpr int32_t kStripRows = 32;
 
 // LCS_sRGB, which the header spells as a multi-character constant.
 constexpr DWORD kSrgbSpace = 0x73524742;
@@ -84,6 +84,7 @@ ColourTransform::~ColourTransform() { Reset(); }
 void ColourTransform::Reset(HANDLE handle) {
     if (handle_ && System().deleteTransform) System().deleteTransform(handle_);
     handle_ = handle;
+    lattice_.clear();
 }
 
 bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]) {
@@ -124,55 +125,71 @@ bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, Col
         DWORD intents[1] = {INTENT_PERCEPTUAL};
         transform.Reset(api.createTransform(profiles, 2, intents, 1, BEST_MODE, INDEX_DONT_CARE));
     }
-    return static_cast<bool>(transform);
+    if (!transform) return false;
+    // An RGB profile's transform is sampled once on the lattice; a CMYK
+    // one translates its picture directly.
+    std::vector<uint8_t> inputs;
+    LatticeInputs(inputs);
+    std::vector<uint8_t>& lattice = transform.Lattice();
+    lattice.resize(inputs.size());
+    const DWORD side = kLatticeSide * kLatticeSide;
+    if (!api.translate(transform.Get(), inputs.data(), BM_xRGBQUADS, side, kLatticeSide, side * 4, lattice.data(),
+                       BM_xRGBQUADS, side * 4, nullptr, 0)) {
+        lattice.clear();
+    }
+    return true;
 }
+
+namespace {
+
+struct Share {
+    const uint8_t* lattice;
+    uint8_t* pixels;
+    size_t count;
+    bool premultiplied;
+};
+
+DWORD WINAPI ConvertShare(void* parameter) {
+    const Share& share = *static_cast<const Share*>(parameter);
+    ApplyLattice(share.lattice, share.pixels, share.count, share.premultiplied);
+    return 0;
+}
+
+// Below this many pixels a picture is converted on the calling thread alone.
+constexpr size_t kPixelsPerThread = size_t{1} << 20;
+constexpr size_t kMaxThreads = 8;
+
+}  // namespace
 
 bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
                      bool premultiplied) {
-    const Mscms& api = System();
-    if (!transform || !api.translate || width <= 0 || height <= 0) return false;
-    const size_t rowBytes = static_cast<size_t>(width) * 4;
-    std::vector<uint8_t> input(premultiplied ? rowBytes * kStripRows : 0);
-    std::vector<uint8_t> output(rowBytes * kStripRows);
-    for (int32_t top = 0; top < height; top += kStripRows) {
-        const int32_t rows = std::min(kStripRows, height - top);
-        uint8_t* strip = pixels + rowBytes * top;
-        const size_t count = static_cast<size_t>(width) * rows;
-        uint8_t* source = strip;
-        if (premultiplied) {
-            source = input.data();
-            for (size_t i = 0; i < count; ++i) {
-                const uint8_t* p = strip + 4 * i;
-                uint8_t* q = source + 4 * i;
-                const unsigned alpha = p[3];
-                if (alpha == 255 || alpha == 0) {
-                    std::copy(p, p + 4, q);
-                } else {
-                    for (int c = 0; c < 3; ++c) q[c] = static_cast<uint8_t>(std::min(255u, (p[c] * 255 + alpha / 2) / alpha));
-                    q[3] = p[3];
-                }
-            }
-        }
-        // The fourth byte is not a colour to the colour system: the result
-        // is written apart and only blue, green and red are taken back.
-        if (!api.translate(transform.Get(), source, BM_xRGBQUADS, static_cast<DWORD>(width), static_cast<DWORD>(rows),
-                           static_cast<DWORD>(rowBytes), output.data(), BM_xRGBQUADS, static_cast<DWORD>(rowBytes),
-                           nullptr, 0)) {
-            return false;
-        }
-        for (size_t i = 0; i < count; ++i) {
-            uint8_t* p = strip + 4 * i;
-            const uint8_t* q = output.data() + 4 * i;
-            const unsigned alpha = p[3];
-            if (!premultiplied || alpha == 255) {
-                p[0] = q[0];
-                p[1] = q[1];
-                p[2] = q[2];
-            } else {
-                for (int c = 0; c < 3; ++c) p[c] = static_cast<uint8_t>(q[c] * alpha / 255);
-            }
+    if (transform.Lattice().size() != kLatticePoints * 4 || width <= 0 || height <= 0) return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // A large photograph is cut into bands converted side by side by worker
+    // threads, which only compute and are all joined before the call
+    // returns: the window thread runs no message in between.
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    size_t threads = std::min<size_t>({kMaxThreads, system.dwNumberOfProcessors, count / kPixelsPerThread});
+    if (threads < 1) threads = 1;
+    const size_t rows = static_cast<size_t>(height);
+    Share shares[kMaxThreads];
+    HANDLE workers[kMaxThreads] = {};
+    size_t started = 0;
+    for (size_t k = 0; k < threads; ++k) {
+        const size_t top = rows * k / threads, bottom = rows * (k + 1) / threads;
+        shares[k] = {transform.Lattice().data(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
+        if (k + 1 == threads) break;  // the last band is this thread's
+        workers[started] = CreateThread(nullptr, 0, ConvertShare, &shares[k], 0, nullptr);
+        if (workers[started]) {
+            ++started;
+        } else {
+            ConvertShare(&shares[k]);
         }
     }
+    ConvertShare(&shares[threads - 1]);
+    if (started) WaitForMultipleObjects(static_cast<DWORD>(started), workers, TRUE, INFINITE);
+    for (size_t k = 0; k < started; ++k) CloseHandle(workers[k]);
     return true;
 }
 
@@ -181,7 +198,9 @@ bool TranslateCmykPixels(const ColourTransform& transform, const uint8_t* cmyk, 
     const Mscms& api = System();
     if (!transform || !api.translate || width <= 0 || height <= 0) return false;
     const DWORD stride = static_cast<DWORD>(width) * 4;
-    if (!api.translate(transform.Get(), const_cast<uint8_t*>(cmyk), BM_CMYKQUADS, static_cast<DWORD>(width),
+    // The formats name their channels from the top byte of a 32-bit value
+    // down: bytes C, M, Y, K are "KYMC", as bytes B, G, R, x are "xRGB".
+    if (!api.translate(transform.Get(), const_cast<uint8_t*>(cmyk), BM_KYMCQUADS, static_cast<DWORD>(width),
                        static_cast<DWORD>(height), stride, bgra, BM_xRGBQUADS, stride, nullptr, 0)) {
         return false;
     }

@@ -9,12 +9,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The profile file of the display that shows `window` (GetICMProfileW on the
 // window's device context); false, with `path` empty, when it has none.
 bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]);
 
-// One transform, deleted once. Not copyable.
+// One transform, deleted once, with its results on the colour lattice
+// (viewer/decode/colour_lattice.h), by which pictures are converted. Not
+// copyable.
 class ColourTransform {
 public:
     ColourTransform() = default;
@@ -25,9 +28,12 @@ public:
     void Reset(HANDLE handle = nullptr);
     HANDLE Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
+    std::vector<uint8_t>& Lattice() { return lattice_; }
+    const std::vector<uint8_t>& Lattice() const { return lattice_; }
 
 private:
     HANDLE handle_ = nullptr;
+    std::vector<uint8_t> lattice_;
 };
 
 // A transform from the profile in `profile` (RGB, or CMYK for the pixels of
@@ -36,9 +42,10 @@ private:
 bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, ColourTransform& transform);
 
 // Converts `width` × `height` pixels (blue, green, red, alpha; rows of
-// `width` × 4 bytes) in place. Alpha is kept; with `premultiplied`, a pixel
-// with alpha below 255 is converted on its unmultiplied colour and multiplied
-// again. False (pixels partly converted) when the colour system fails.
+// `width` × 4 bytes) in place by the transform's lattice. Alpha is kept; with
+// `premultiplied`, a pixel with alpha below 255 is converted on its
+// unmultiplied colour and multiplied again. False for a transform of another
+// colour space (no lattice).
 bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
                      bool premultiplied);
 

@@ -115,6 +115,10 @@ TEST_F(Look, ProfilesAreConvertedToTheSrgbValuesOfLittleCms) {
             EXPECT_LE(Difference(Show(name), Expected(name)), 6);
         }
     }
+    // CMYK, its profile in several segments, through the CMYK samples.
+    if (GetFileAttributesW((LookFolder() + L"cmyk.jpg").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_LE(Difference(Show(L"cmyk.jpg"), Expected(L"cmyk.jpg")), 6);
+    }
     // Pure red under the swapped profile is green.
     const Rgba swapped = Show(L"SwappedRedAndGreen.png");
     ASSERT_EQ(swapped.width, 96);

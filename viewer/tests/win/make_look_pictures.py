@@ -8,7 +8,7 @@ colord-data) over a few colour patches; <profile>.<ext>.expect holds the sRGB
 values that littleCMS (Pillow's ImageCms) gives. damaged.png carries a profile
 that does not inflate. An .expect file is the width and height (32-bit little
 endian) and the RGBA rows. With "large", only the benchmark's 6000 x 4000 JPEG
-with an Adobe RGB profile is made.
+with an Adobe RGB profile is made, from large.jpg in the same folder.
 """
 import io
 import os
@@ -42,12 +42,13 @@ def srgb_of(image, profile):
 
 
 if len(sys.argv) > 2 and sys.argv[2] == "large":
+    # The benchmark's 6000 x 4000 photograph with the profile put in after its
+    # start marker, so that both decode the same pixels.
     profile = open(COLORD + "AdobeRGB1998.icc", "rb").read()
-    small = Image.merge("RGB", [Image.linear_gradient("L").resize((600, 400)),
-                                Image.radial_gradient("L").resize((600, 400)),
-                                Image.linear_gradient("L").rotate(90).resize((600, 400))])
-    small.resize((6000, 4000), Image.BILINEAR).save(os.path.join(out, "large_adobe.jpg"), quality=90,
-                                                    icc_profile=profile)
+    photo = open(os.path.join(out, "large.jpg"), "rb").read()
+    body = b"ICC_PROFILE\0\x01\x01" + profile
+    segment = b"\xff\xe2" + struct.pack(">H", len(body) + 2) + body
+    open(os.path.join(out, "large_adobe.jpg"), "wb").write(photo[:2] + segment + photo[2:])
     sys.exit(0)
 
 # Orientation: a picture whose every turn and mirror differs from the others.
@@ -85,6 +86,23 @@ for name in PROFILES:
     path = os.path.join(out, name + ".jpg")
     patches.convert("RGB").save(path, quality=98, subsampling=0, icc_profile=profile)
     expect(name + ".jpg", srgb_of(Image.open(path).convert("RGB"), profile))
+
+# A CMYK JPEG with Ghostscript's CMYK profile (Debian's libgs-common), when
+# it is installed: converted from its CMYK samples.
+CMYK = "/usr/share/color/icc/ghostscript/default_cmyk.icc"
+if os.path.exists(CMYK):
+    cmyk_profile = open(CMYK, "rb").read()
+    srgb_profile = ImageCms.createProfile("sRGB")
+    to_cmyk = ImageCms.buildTransform(srgb_profile, ImageCms.ImageCmsProfile(io.BytesIO(cmyk_profile)), "RGB", "CMYK")
+    ImageCms.applyTransform(patches.convert("RGB"), to_cmyk).save(os.path.join(out, "cmyk.jpg"), quality=98,
+                                                                  icc_profile=cmyk_profile)
+    stored = Image.open(os.path.join(out, "cmyk.jpg"))
+    # A display profile of matrix and curves has no perceptual table: the
+    # colour system renders colorimetrically, without the black point
+    # scaling that littleCMS's own sRGB would have it add.
+    expect("cmyk.jpg", ImageCms.profileToProfile(stored, ImageCms.ImageCmsProfile(io.BytesIO(cmyk_profile)),
+                                                  srgb_profile, outputMode="RGB",
+                                                  renderingIntent=ImageCms.Intent.RELATIVE_COLORIMETRIC))
 
 # An animated PNG with a profile: each composed frame is converted.
 profile = open(COLORD + "AdobeRGB1998.icc", "rb").read()
