@@ -14,6 +14,7 @@
 
 #include "viewer/app/busy_scope.h"
 #include "viewer/app/commands.h"
+#include "viewer/app/display_watch.h"
 #include "viewer/app/mouse.h"
 #include "viewer/app/open_picture.h"
 #include "viewer/app/startup.h"
@@ -355,6 +356,10 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
     case WM_MOVE:
         SendMessageW(window, WM_SIZE, 0, 0);
         RecordWindowRect(window, state->settings);
+        WatchDisplay(*state, false);
+        return 0;
+    case WM_DISPLAYCHANGE:
+        WatchDisplay(*state, true);
         return 0;
     case WM_SIZE:
         OnSize(*state, wParam);

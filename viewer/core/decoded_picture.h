@@ -33,6 +33,9 @@ struct ArchiveIndex;  // the member list of the current archive, kept by the dec
 // Where the frames lie in `fileBuffer`, found by the first walk over it
 // (viewer/decode/frame_index.h); freed with the buffer.
 struct FrameIndex;
+// The colour transform of an animation's composed frames
+// (viewer/decode/frame_colour.h); freed with the buffer.
+struct FrameColour;
 
 struct DecodeState {
     uint8_t* fileBuffer;  // the whole file, read once per file; null when not read
@@ -40,6 +43,7 @@ struct DecodeState {
     int32_t subIndex;
     ArchiveIndex* archiveIndex;  // null until an archive's members are listed
     FrameIndex* frameIndex;  // owned; null until a frame reader walked the buffer
+    FrameColour* frameColour;  // owned; null until a composed frame was converted
 };
 
 constexpr int32_t kStatusMissing = -1;

@@ -137,6 +137,8 @@ Settings LoadSettings(const wchar_t* ini) {
     s.FontColor = ReadColor(ini, L"FontColor", L"WHITE", true);
     ReadWicExtensions(ini, s.WICExt);
     s.SlideShowInterval = ReadInt(ini, kSys, L"SlideShowInterval", 5);
+    s.ExifOrientation = ReadBool(ini, kSys, L"ExifOrientation", L"ON");
+    s.ColorManagement = ReadBool(ini, kSys, L"ColorManagement", L"ON");
     s.zoomPercent = 100;
     s.rotation = 0;
     s.slideShowOn = 0;

@@ -60,6 +60,8 @@ struct Settings {
     int32_t SlideShowInterval;
     int32_t slideShowOn;  // not stored
     int32_t Liner;
+    int32_t ExifOrientation;  // additions of this viewer, both on by default
+    int32_t ColorManagement;
 };
 
 // Reads every key of the record from `iniPath`; missing keys give their defaults.

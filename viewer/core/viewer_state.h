@@ -110,6 +110,12 @@ struct ViewerState {
     int32_t activationDeferred;   // the folder check of an activation
     int32_t reloadDeferred;       // the decode of a resize ("ReloadByResize")
     int32_t deferredWorkPosted;
+
+    // The display whose colour profile the picture was converted for
+    // (viewer/app/display_watch.h).
+    HMONITOR displayMonitor;
+    wchar_t displayProfile[MAX_PATH];
+    int32_t displayProfileRead;
 };
 
 // Posted after a resize with "ReloadByResize": the decode for the new size

@@ -9,6 +9,7 @@
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/bmp_depth.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/picture_look.h"
 #include "viewer/decode/tiff_depth.h"
 #include "viewer/decode/wic_decode.h"
 
@@ -193,7 +194,10 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
             ShowArrowCursor();
             return bitmap;
         }
-        if (bitmap) return Finish(path, extension, depth, true, picture, bitmap);
+        if (bitmap) {
+            bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Plugin, picture);
+            return Finish(path, extension, depth, true, picture, bitmap);
+        }
         afterArchive();
     }
 
@@ -240,6 +244,10 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         bool frameTooLarge = false;
         if (HBITMAP bitmap = DecodeWebpFrame(path, state, picture, frameTooLarge)) {
             picture.bitsPerPixel = picture.premultipliedAlpha ? 32 : 24;
+            // Animated files (disposal code 8 and above) are converted frame by frame once composed.
+            if (picture.disposal < 8) {
+                bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Premultiplied, picture);
+            }
             return Finish(path, extension, depth, false, picture, bitmap);
         }
         if (frameTooLarge) {
@@ -272,6 +280,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     // A file already read whole (a still GIF or PNG) is not read again.
     HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength) : DecodeWicFile(path);
     if (!bitmap) return unsupported();
+    bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
     // A picture that is opaque everywhere is drawn without blending, with the
     // halftone stretch; blending would point-sample when shrinking.
     bool opaque = false;

@@ -7,6 +7,7 @@
 
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_file.h"
+#include "viewer/decode/frame_colour.h"
 #include "viewer/decode/frame_index.h"
 
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
@@ -40,5 +41,6 @@ void FreeFileBuffer(DecodeState& state) {
     free(state.fileBuffer);
     state.fileBuffer = nullptr;
     state.fileLength = 0;
+    FreeFrameColour(state);
     FreeArchiveIndex(state);
 }

@@ -16,6 +16,7 @@
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/frame_colour.h"
 #include "viewer/decode/wic_decode.h"
 #include "viewer/display/compose.h"
 #include "viewer/display/geometry.h"
@@ -172,6 +173,8 @@ HBITMAP ComposePlane(ViewerState& state, const PixelPlane& source, FrameRule rul
         if (shown) {
             std::memcpy(bits, canvas.pixels, count * 4);
             opaque = AllOpaque(bits, count);
+            ConvertComposedFrame(state.decodeState, state.settings, state.window, reinterpret_cast<uint8_t*>(bits),
+                                 canvas.width, canvas.height);
         }
     }
     if (rule.disposal == Disposal::Background) {

@@ -1,0 +1,210 @@
+// Colour transforms through mscms.dll; see colour_transform.h. The DLL is a
+// part of every Windows since 95, but is loaded by name at first use from the
+// system folder, so that the output folder's imports stay the ones a clean
+// system has and a picture without a profile never loads it.
+#include "viewer/decode/colour_transform.h"
+
+#include "viewer/decode/colour_lattice.h"
+
+#include <icm.h>
+
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+namespace {
+
+struct Mscms {
+    bool loaded = false;
+    decltype(&OpenColorProfileW) openProfile = nullptr;
+    decltype(&CloseColorProfile) closeProfile = nullptr;
+    decltype(&CreateMultiProfileTransform) createTransform = nullptr;
+    decltype(&DeleteColorTransform) deleteTransform = nullptr;
+    decltype(&TranslateBitmapBits) translate = nullptr;
+    decltype(&GetStandardColorSpaceProfileW) standardProfile = nullptr;
+};
+
+template <typename T>
+void Find(HMODULE module, const char* name, T& function) {
+    function = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+const Mscms& System() {
+    static Mscms api;
+    if (api.loaded) return api;
+    api.loaded = true;
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 11 >= MAX_PATH) return api;
+    lstrcatW(path, L"\\mscms.dll");
+    // Kept for the life of the process, as its transforms may be.
+    HMODULE module = LoadLibraryW(path);
+    if (!module) return api;
+    Find(module, "OpenColorProfileW", api.openProfile);
+    Find(module, "CloseColorProfile", api.closeProfile);
+    Find(module, "CreateMultiProfileTransform", api.createTransform);
+    Find(module, "DeleteColorTransform", api.deleteTransform);
+    Find(module, "TranslateBitmapBits", api.translate);
+    Find(module, "GetStandardColorSpaceProfileW", api.standardProfile);
+    if (!api.openProfile || !api.closeProfile || !api.createTransform || !api.deleteTransform || !api.translate) {
+        api.openProfile = nullptr;
+    }
+    return api;
+}
+
+// An open profile, closed once.
+class OpenProfile {
+public:
+    OpenProfile(const Mscms& api, DWORD type, const void* data, DWORD size) : api_(api) {
+        PROFILE profile = {type, const_cast<void*>(data), size};
+        handle_ = api.openProfile(&profile, PROFILE_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    }
+    ~OpenProfile() {
+        if (handle_) api_.closeProfile(handle_);
+    }
+    OpenProfile(const OpenProfile&) = delete;
+    OpenProfile& operator=(const OpenProfile&) = delete;
+    HPROFILE Get() const { return handle_; }
+
+private:
+    const Mscms& api_;
+    HPROFILE handle_ = nullptr;
+};
+
+DWORD PathBytes(const wchar_t* path) { return static_cast<DWORD>((lstrlenW(path) + 1) * sizeof(wchar_t)); }
+
+
+// LCS_sRGB, which the header spells as a multi-character constant.
+constexpr DWORD kSrgbSpace = 0x73524742;
+
+}  // namespace
+
+ColourTransform::~ColourTransform() { Reset(); }
+
+void ColourTransform::Reset(HANDLE handle) {
+    if (handle_ && System().deleteTransform) System().deleteTransform(handle_);
+    handle_ = handle;
+    lattice_.clear();
+}
+
+bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]) {
+    path[0] = L'\0';
+    HDC dc = GetDC(window);
+    if (!dc) return false;
+    DWORD size = MAX_PATH;
+    const BOOL got = GetICMProfileW(dc, &size, path);
+    ReleaseDC(window, dc);
+    if (!got) path[0] = L'\0';
+    return path[0] != L'\0';
+}
+
+bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, ColourTransform& transform) {
+    transform.Reset();
+    const Mscms& api = System();
+    if (!api.openProfile || !profile || length == 0 || length > 0x7FFFFFFF) return false;
+    OpenProfile source(api, PROFILE_MEMBUFFER, profile, static_cast<DWORD>(length));
+    if (!source.Get()) return false;
+
+    wchar_t displayPath[MAX_PATH];
+    HPROFILE target = nullptr;
+    std::optional<OpenProfile> display, standard;
+    if (DisplayProfilePath(window, displayPath)) {
+        display.emplace(api, PROFILE_FILENAME, displayPath, PathBytes(displayPath));
+        target = display->Get();
+    }
+    // A display without a profile (or with one that cannot be read) is
+    // taken to be sRGB, as Windows itself takes it.
+    wchar_t srgbPath[MAX_PATH];
+    DWORD srgbSize = sizeof(srgbPath);
+    if (!target && api.standardProfile && api.standardProfile(nullptr, kSrgbSpace, srgbPath, &srgbSize)) {
+        standard.emplace(api, PROFILE_FILENAME, srgbPath, PathBytes(srgbPath));
+        target = standard->Get();
+    }
+    if (target) {
+        HPROFILE profiles[2] = {source.Get(), target};
+        DWORD intents[1] = {INTENT_PERCEPTUAL};
+        transform.Reset(api.createTransform(profiles, 2, intents, 1, BEST_MODE, INDEX_DONT_CARE));
+    }
+    if (!transform) return false;
+    // An RGB profile's transform is sampled once on the lattice; a CMYK
+    // one translates its picture directly.
+    std::vector<uint8_t> inputs;
+    LatticeInputs(inputs);
+    std::vector<uint8_t>& lattice = transform.Lattice();
+    lattice.resize(inputs.size());
+    const DWORD side = kLatticeSide * kLatticeSide;
+    if (!api.translate(transform.Get(), inputs.data(), BM_xRGBQUADS, side, kLatticeSide, side * 4, lattice.data(),
+                       BM_xRGBQUADS, side * 4, nullptr, 0)) {
+        lattice.clear();
+    }
+    return true;
+}
+
+namespace {
+
+struct Share {
+    const uint8_t* lattice;
+    uint8_t* pixels;
+    size_t count;
+    bool premultiplied;
+};
+
+DWORD WINAPI ConvertShare(void* parameter) {
+    const Share& share = *static_cast<const Share*>(parameter);
+    ApplyLattice(share.lattice, share.pixels, share.count, share.premultiplied);
+    return 0;
+}
+
+// Below this many pixels a picture is converted on the calling thread alone.
+constexpr size_t kPixelsPerThread = size_t{1} << 20;
+constexpr size_t kMaxThreads = 8;
+
+}  // namespace
+
+bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
+                     bool premultiplied) {
+    if (transform.Lattice().size() != kLatticePoints * 4 || width <= 0 || height <= 0) return false;
+    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // A large photograph is cut into bands converted side by side by worker
+    // threads, which only compute and are all joined before the call
+    // returns: the window thread runs no message in between.
+    SYSTEM_INFO system = {};
+    GetSystemInfo(&system);
+    size_t threads = std::min<size_t>({kMaxThreads, system.dwNumberOfProcessors, count / kPixelsPerThread});
+    if (threads < 1) threads = 1;
+    const size_t rows = static_cast<size_t>(height);
+    Share shares[kMaxThreads];
+    HANDLE workers[kMaxThreads] = {};
+    size_t started = 0;
+    for (size_t k = 0; k < threads; ++k) {
+        const size_t top = rows * k / threads, bottom = rows * (k + 1) / threads;
+        shares[k] = {transform.Lattice().data(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
+        if (k + 1 == threads) break;  // the last band is this thread's
+        workers[started] = CreateThread(nullptr, 0, ConvertShare, &shares[k], 0, nullptr);
+        if (workers[started]) {
+            ++started;
+        } else {
+            ConvertShare(&shares[k]);
+        }
+    }
+    ConvertShare(&shares[threads - 1]);
+    if (started) WaitForMultipleObjects(static_cast<DWORD>(started), workers, TRUE, INFINITE);
+    for (size_t k = 0; k < started; ++k) CloseHandle(workers[k]);
+    return true;
+}
+
+bool TranslateCmykPixels(const ColourTransform& transform, const uint8_t* cmyk, int32_t width, int32_t height,
+                         uint8_t* bgra) {
+    const Mscms& api = System();
+    if (!transform || !api.translate || width <= 0 || height <= 0) return false;
+    const DWORD stride = static_cast<DWORD>(width) * 4;
+    // The formats name their channels from the top byte of a 32-bit value
+    // down: bytes C, M, Y, K are "KYMC", as bytes B, G, R, x are "xRGB".
+    if (!api.translate(transform.Get(), const_cast<uint8_t*>(cmyk), BM_KYMCQUADS, static_cast<DWORD>(width),
+                       static_cast<DWORD>(height), stride, bgra, BM_xRGBQUADS, stride, nullptr, 0)) {
+        return false;
+    }
+    const size_t count = static_cast<size_t>(width) * height;
+    for (size_t i = 0; i < count; ++i) bgra[4 * i + 3] = 255;
+    return true;
+}

@@ -1,0 +1,55 @@
+// Colour conversion by the system's colour system (mscms.dll, loaded on first
+// use so that the program imports nothing more): a transform from a
+// picture's embedded profile to the profile of the display that shows the
+// window, or to sRGB where the display has none, and its application to
+// 32-bit pixels with their alpha kept.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The profile file of the display that shows `window` (GetICMProfileW on the
+// window's device context); false, with `path` empty, when it has none.
+bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]);
+
+// One transform, deleted once, with its results on the colour lattice
+// (viewer/decode/colour_lattice.h), by which pictures are converted. Not
+// copyable.
+class ColourTransform {
+public:
+    ColourTransform() = default;
+    ~ColourTransform();
+    ColourTransform(const ColourTransform&) = delete;
+    ColourTransform& operator=(const ColourTransform&) = delete;
+    // Takes over `handle` (an HTRANSFORM), deleting the one held before.
+    void Reset(HANDLE handle = nullptr);
+    HANDLE Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+    std::vector<uint8_t>& Lattice() { return lattice_; }
+    const std::vector<uint8_t>& Lattice() const { return lattice_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    std::vector<uint8_t> lattice_;
+};
+
+// A transform from the profile in `profile` (RGB, or CMYK for the pixels of
+// a CMYK picture) to the display of `window`; false, with `transform` empty,
+// when the profile cannot be opened or mscms is missing.
+bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, ColourTransform& transform);
+
+// Converts `width` × `height` pixels (blue, green, red, alpha; rows of
+// `width` × 4 bytes) in place by the transform's lattice. Alpha is kept; with
+// `premultiplied`, a pixel with alpha below 255 is converted on its
+// unmultiplied colour and multiplied again. False for a transform of another
+// colour space (no lattice).
+bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
+                     bool premultiplied);
+
+// Converts CMYK pixels (cyan, magenta, yellow, black bytes) into 32-bit
+// opaque blue, green, red, alpha pixels by `transform` (from a CMYK profile).
+bool TranslateCmykPixels(const ColourTransform& transform, const uint8_t* cmyk, int32_t width, int32_t height,
+                         uint8_t* bgra);

@@ -1,0 +1,237 @@
+// Pictures as the camera meant, on files made by Pillow: the eight EXIF
+// orientations against Pillow's exif_transpose, three of colord's profiles in
+// PNG and JPEG against the sRGB values of littleCMS, both settings off, a
+// damaged profile, and a turned photograph saved and copied as it is shown.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "decode_test_support.h"
+#include "test_support.h"
+#include "viewer/core/command_ids.h"
+#include "viewer/core/dialogs.h"
+#include "viewer/decode/colour_transform.h"
+#include "viewer/decode/picture_tags.h"
+#include "viewer/display/animation.h"
+#include "viewer_window.h"
+
+namespace {
+
+std::wstring LookFolder() { return PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\look\\"; }
+
+// RGBA rows, as the generator writes what Pillow makes of a file.
+struct Rgba {
+    int32_t width = 0, height = 0;
+    std::vector<uint8_t> bytes;
+    const uint8_t* At(int32_t x, int32_t y) const { return &bytes[(static_cast<size_t>(y) * width + x) * 4]; }
+};
+
+Rgba Expected(const std::wstring& name) {
+    const std::string file = ReadWholeFile(LookFolder() + name + L".expect");
+    Rgba rgba;
+    EXPECT_GT(file.size(), 8u) << "no expected picture";
+    if (file.size() < 8) return rgba;
+    std::memcpy(&rgba.width, file.data(), 4);
+    std::memcpy(&rgba.height, file.data() + 4, 4);
+    rgba.bytes.assign(file.begin() + 8, file.end());
+    return rgba;
+}
+
+// Any bitmap as RGBA rows (its alpha as stored, premultiplied or not).
+Rgba Pixels(HBITMAP bitmap) {
+    Rgba rgba;
+    BITMAP bm = {};
+    if (!GetObjectW(bitmap, sizeof bm, &bm)) return rgba;
+    rgba.width = bm.bmWidth;
+    rgba.height = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+    rgba.bytes.resize(static_cast<size_t>(rgba.width) * rgba.height * 4);
+    BITMAPINFO info = TopDownInfo(rgba.width, rgba.height);
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, static_cast<UINT>(rgba.height), rgba.bytes.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    for (size_t i = 0; i < rgba.bytes.size(); i += 4) std::swap(rgba.bytes[i], rgba.bytes[i + 2]);
+    return rgba;
+}
+
+// The largest difference of a colour channel, the shown picture being
+// premultiplied where the expected one has alpha below 255; alpha must match.
+int Difference(const Rgba& shown, const Rgba& expected) {
+    if (shown.width != expected.width || shown.height != expected.height) return 1000;
+    int worst = 0;
+    for (int32_t y = 0; y < shown.height; ++y) {
+        for (int32_t x = 0; x < shown.width; ++x) {
+            const uint8_t* s = shown.At(x, y);
+            const uint8_t* e = expected.At(x, y);
+            if (s[3] != e[3]) return 1000;
+            for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(s[c] - e[c] * e[3] / 255));
+        }
+    }
+    return worst;
+}
+
+class Look : public ::testing::Test {
+protected:
+    ComApartment com;
+    Settings settings = LoadSettings((MakeScratchFolder(L"look") + L"\\none.ini").c_str());
+    PluginList noPlugins;
+    Rgba Show(const std::wstring& name) {
+        Decoded d;
+        d.bitmap = DecodePicture((LookFolder() + name).c_str(), d.state, settings, noPlugins, nullptr, 1, d.picture);
+        EXPECT_NE(d.bitmap, nullptr) << d.picture.width;
+        if (!d.bitmap) return Rgba();
+        EXPECT_EQ(d.picture.width, Pixels(d.bitmap).width);
+        return Pixels(d.bitmap);
+    }
+};
+
+TEST_F(Look, EveryOrientationStandsUprightAsPillowTurnsIt) {
+    for (const wchar_t* name : {L"orient1.jpg", L"orient2.jpg", L"orient3.jpg", L"orient4.jpg", L"orient5.jpg",
+                                L"orient6.jpg", L"orient7.jpg", L"orient8.jpg", L"orient6.png"}) {
+        SCOPED_TRACE(std::string(name, name + wcslen(name)));
+        // Two JPEG decoders may differ by a step or two at the patches' edges.
+        EXPECT_LE(Difference(Show(name), Expected(name)), 4);
+    }
+    settings.ExifOrientation = 0;
+    for (const wchar_t* name : {L"orient5.jpg", L"orient6.jpg", L"orient8.jpg"}) {
+        EXPECT_LE(Difference(Show(name), Expected(L"orient1.jpg")), 4);
+    }
+}
+
+TEST_F(Look, AnArchiveMemberStandsUprightToo) {
+    EXPECT_LE(Difference(Show(L"turned.zip"), Expected(L"orient6.jpg")), 4);
+}
+
+TEST_F(Look, ProfilesAreConvertedToTheSrgbValuesOfLittleCms) {
+    for (const wchar_t* profile : {L"AdobeRGB1998", L"ProPhotoRGB", L"SwappedRedAndGreen"}) {
+        for (const wchar_t* extension : {L".png", L".jpg"}) {
+            const std::wstring name = std::wstring(profile) + extension;
+            SCOPED_TRACE(std::string(name.begin(), name.end()));
+            EXPECT_LE(Difference(Show(name), Expected(name)), 6);
+        }
+    }
+    // CMYK, its profile in several segments, through the CMYK samples.
+    if (GetFileAttributesW((LookFolder() + L"cmyk.jpg").c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_LE(Difference(Show(L"cmyk.jpg"), Expected(L"cmyk.jpg")), 6);
+    }
+    // Pure red under the swapped profile is green.
+    const Rgba swapped = Show(L"SwappedRedAndGreen.png");
+    ASSERT_EQ(swapped.width, 96);
+    EXPECT_LT(swapped.At(8, 8)[0], 30);
+    EXPECT_GT(swapped.At(8, 8)[1], 225);
+    // Off, and with a profile that does not inflate: the stored values.
+    const Rgba stored = Expected(L"damaged.png");
+    EXPECT_EQ(Difference(Show(L"damaged.png"), stored), 0);
+    settings.ColorManagement = 0;
+    const Rgba off = Show(L"SwappedRedAndGreen.png");
+    ASSERT_EQ(off.width, 96);
+    for (int32_t x = 0; x < off.width; ++x) {
+        EXPECT_EQ(std::memcmp(off.At(x, 0), stored.At(x, 0), 4), 0) << x;
+    }
+}
+
+// The save dialog answered with a file of the test's choice.
+std::wstring g_savePath;
+BOOL AnswerSave(OPENFILENAMEW* dialog) {
+    lstrcpynW(dialog->lpstrFile, g_savePath.c_str(), dialog->nMaxFile);
+    return TRUE;
+}
+
+class LookWindow : public ViewerWindowTest {};
+
+TEST_F(LookWindow, ATurnedPhotographIsSavedAndCopiedAsShown) {
+    Create("", L"\"" + LookFolder() + L"orient6.jpg\"");
+    Send(WM_COMMAND, IDM_ROTATE_R);
+    // Upright is 40 × 64; the user's turn to the right on top of it.
+    const Rgba upright = Expected(L"orient6.jpg");
+    Rgba shown = upright;
+    OrientPixels(reinterpret_cast<const uint32_t*>(upright.bytes.data()), upright.width, upright.height, 6,
+                 reinterpret_cast<uint32_t*>(shown.bytes.data()));
+    std::swap(shown.width, shown.height);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    CloseClipboard();
+    Send(WM_COMMAND, IDM_COPY_IMAGE);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    Rgba clip = Pixels(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)));
+    CloseClipboard();
+    for (size_t i = 3; i < clip.bytes.size(); i += 4) clip.bytes[i] = 255;
+    EXPECT_LE(Difference(clip, shown), 4);
+
+    g_savePath = MakeScratchFolder(L"look-save") + L"\\turned.bmp";
+    SaveDialogHook previous = SetSaveDialogHook(AnswerSave);
+    Send(WM_COMMAND, IDM_SAVE_IMAGE);
+    SetSaveDialogHook(previous);
+    HBITMAP saved = static_cast<HBITMAP>(
+        LoadImageW(nullptr, g_savePath.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    ASSERT_NE(saved, nullptr);
+    Rgba file = Pixels(saved);
+    DeleteObject(saved);
+    for (size_t i = 3; i < file.bytes.size(); i += 4) file.bytes[i] = 255;
+    EXPECT_LE(Difference(file, shown), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// The display's profile as Wine reads it: the first value of the monitor
+// profiles' key, naming a file of the colour folder; removed when it ends.
+class DisplayProfile {
+public:
+    explicit DisplayProfile(const wchar_t* name) : name_(name) {
+        wchar_t folder[MAX_PATH];
+        GetSystemDirectoryW(folder, MAX_PATH);
+        file_ = std::wstring(folder) + L"\\spool\\drivers\\color\\" + name;
+        CopyFileW((L"Z:\\usr\\share\\color\\icc\\colord\\" + name_).c_str(), file_.c_str(), FALSE);
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        RegSetValueExW(key_, name, 0, REG_BINARY, nullptr, 0);
+    }
+    ~DisplayProfile() {
+        RegDeleteValueW(key_, name_.c_str());
+        RegCloseKey(key_);
+        DeleteFileW(file_.c_str());
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\ICM\\mntr";
+    std::wstring name_, file_;
+    HKEY key_ = nullptr;
+};
+
+TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {
+    Create("", L"\"" + LookFolder() + L"AdobeRGB1998.png\"");
+    const Rgba srgb = Expected(L"AdobeRGB1998.png");
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), srgb), 6);
+    {
+        DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+        wchar_t path[MAX_PATH];
+        ASSERT_TRUE(DisplayProfilePath(window_, path));
+        ASSERT_NE(wcsstr(path, L"SwappedRedAndGreen"), nullptr) << "this Wine takes no display profile";
+        Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+        Settle();
+        // The swapped display gets sRGB's values with red and green exchanged.
+        Rgba exchanged = srgb;
+        for (size_t i = 0; i < exchanged.bytes.size(); i += 4) std::swap(exchanged.bytes[i], exchanged.bytes[i + 1]);
+        EXPECT_LE(Difference(Pixels(state_->picture.bitmap), exchanged), 6);
+    }
+    Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    Settle();
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), srgb), 6);
+}
+
+TEST_F(LookWindow, EachComposedFrameOfAnAnimationIsConverted) {
+    Create("", L"\"" + LookFolder() + L"anim_adobe.png\"");
+    ASSERT_TRUE(state_->animated);
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), Expected(L"anim_adobe.png.0")), 6);
+    ComposeFrame(*state_, 1);
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), Expected(L"anim_adobe.png.1")), 6);
+}
+
+}  // namespace
