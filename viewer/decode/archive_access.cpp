@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "viewer/core/input_waiting.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/plugin_host.h"
@@ -56,22 +57,6 @@ struct Allowance {
     bool stopped;  // spent, or input is waiting
 };
 thread_local Allowance allowance = {kMaxTries, kMaxListed, false};
-
-// Whether a key or button press waits in the queue: the user has moved on. Key
-// and button releases do not count (the press that started this decode is
-// released while it runs). A message sent from another thread would be handled
-// inside the peek, so none is looked for while one waits.
-bool PressWaiting() {
-    const DWORD waiting = HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_SENDMESSAGE));
-    if (!(waiting & (QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE)) || (waiting & QS_SENDMESSAGE)) return false;
-    static const UINT kPresses[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,  WM_LBUTTONDOWN, WM_RBUTTONDOWN,
-                                    WM_MBUTTONDOWN, WM_XBUTTONDOWN, WM_MOUSEWHEEL};
-    MSG message;
-    for (UINT press : kPresses) {
-        if (PeekMessageW(&message, nullptr, press, press, PM_NOREMOVE | PM_NOYIELD)) return true;
-    }
-    return false;
-}
 
 // Takes one member try from the allowance; false when the search must stop.
 // The first member is always tried: a key that was waiting before this decode

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "viewer/core/command_ids.h"
+#include "viewer/core/input_waiting.h"
 #include "viewer/core/pixel_limit.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_picture.h"
@@ -364,9 +365,9 @@ bool ComposeFrame(ViewerState& state, int32_t index) {
     const DWORD began = GetTickCount();
     for (int32_t j = start; j <= index; ++j) {
         // A long rebuild gives way to a key or a click: the step back is not
-        // taken, and the canvases kept so far make the next one shorter.
-        if ((j - start) % 64 == 63 && GetTickCount() - began >= kYieldAfterMs &&
-            HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON))) {
+        // taken, and the canvases kept so far make the next one shorter. The
+        // release of the key that asked for it is no reason to give way.
+        if ((j - start) % 64 == 63 && GetTickCount() - began >= kYieldAfterMs && PressWaiting()) {
             if (shown) DeleteObject(shown);
             DropCanvas(state);
             state.frameCanvas = shownCanvas;
