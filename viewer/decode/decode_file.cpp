@@ -278,13 +278,16 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     if (!IsAdmittedByWic(extension, settings.WICExt)) return unsupported();
 
     // A file already read whole (a still GIF or PNG) is not read again.
-    HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength) : DecodeWicFile(path);
+    bool opaque = false;
+    HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength, &opaque)
+                                      : DecodeWicFile(path, &opaque);
     if (!bitmap) return unsupported();
     bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
     // A picture that is opaque everywhere is drawn without blending, with the
-    // halftone stretch; blending would point-sample when shrinking.
-    bool opaque = false;
-    PremultiplyAlpha(bitmap, &opaque);
+    // halftone stretch; blending would point-sample when shrinking. A source
+    // without alpha (a JPEG) needs no scan of its pixels, which would cost a
+    // good part of a step for a large photograph.
+    if (!opaque) PremultiplyAlpha(bitmap, &opaque);
     picture.premultipliedAlpha = opaque ? 0 : 1;
     return Finish(path, extension, depth, false, picture, bitmap);
 }

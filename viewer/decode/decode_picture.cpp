@@ -22,9 +22,10 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
     // Plug-ins take ANSI paths: the short form spells names that the ANSI
     // code page cannot; a name that still has no exact ANSI form goes to no
     // plug-in. The viewer's own decoders read the wide path.
-    char ansiPath[MAX_PATH];
+    char ansiPath[MAX_PATH] = "";
     char ansiExtension[MAX_PATH];
-    AnsiPathOf(path, ansiPath);
+    // The short name is asked of the file system: only when a plug-in needs it.
+    if (!plugins.empty()) AnsiPathOf(path, ansiPath);
     ToAnsiExactly(PathFindExtensionW(path), ansiExtension);
     picture.width = 0;
     picture.height = 0;

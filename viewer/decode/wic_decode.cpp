@@ -9,10 +9,22 @@ namespace {
 // registers (not the "2" factory, whose interface adds nothing we use).
 const CLSID kImagingFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
 
+// Pixel formats without alpha whose conversion to BGRA sets every alpha to 255.
+bool HasNoAlpha(const WICPixelFormatGUID& format) {
+    const GUID* opaque[] = {&GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat24bppRGB, &GUID_WICPixelFormat8bppGray};
+    for (const GUID* candidate : opaque) {
+        if (IsEqualGUID(format, *candidate)) return true;
+    }
+    return false;
+}
+
 // Frame 0 of `decoder`, converted to BGRA and copied into a DIB section.
-HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder) {
+HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, bool* opaqueSource) {
+    if (opaqueSource) *opaqueSource = false;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, &frame))) return nullptr;
+    WICPixelFormatGUID sourceFormat;
+    if (opaqueSource && SUCCEEDED(frame->GetPixelFormat(&sourceFormat))) *opaqueSource = HasNoAlpha(sourceFormat);
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(&converter))) return nullptr;
     if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -35,9 +47,19 @@ UINT BufferBytes(UINT width, UINT height) {
     return bytes > 0xFFFFFFFFull ? 0 : static_cast<UINT>(bytes);
 }
 
+thread_local uint64_t t_bytesLimit = UINT64_MAX;
+thread_local bool t_bytesLimitHit = false;
+
 }  // namespace
 
-HBITMAP DecodeWicFile(const wchar_t* path) {
+void SetDecodedBytesLimit(uint64_t limit) {
+    t_bytesLimit = limit;
+    t_bytesLimitHit = false;
+}
+
+bool DecodedBytesLimitHit() { return t_bytesLimitHit; }
+
+HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource) {
     ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return nullptr;
     ComPtr<IWICBitmapDecoder> decoder;
@@ -45,10 +67,10 @@ HBITMAP DecodeWicFile(const wchar_t* path) {
                                                   &decoder))) {
         return nullptr;
     }
-    return DecodeFirstFrame(factory.p, decoder.p);
+    return DecodeFirstFrame(factory.p, decoder.p, opaqueSource);
 }
 
-HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length) {
+HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource) {
     if (!data || !length) return nullptr;
     ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return nullptr;
@@ -59,7 +81,7 @@ HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length) {
     if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder))) {
         return nullptr;
     }
-    return DecodeFirstFrame(factory.p, decoder.p);
+    return DecodeFirstFrame(factory.p, decoder.p, opaqueSource);
 }
 
 BITMAPINFO TopDownInfo(int32_t width, int32_t height) {
@@ -90,6 +112,10 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
     if (FAILED(source->GetSize(&width, &height)) || !width || !height) return nullptr;
     const UINT bytes = BufferBytes(width, height);
     if (!bytes || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
+    if (bytes > t_bytesLimit) {
+        t_bytesLimitHit = true;
+        return nullptr;
+    }
 
     void* bits = nullptr;
     HBITMAP section =

@@ -13,11 +13,15 @@
 #include "viewer/core/com.h"  // ComApartment, which the window thread holds for every decode
 
 // Frame 0 of the file at `path`, or null.
-HBITMAP DecodeWicFile(const wchar_t* path);
+HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource = nullptr);
 
 // Frame 0 of a complete image file in memory, or null. The memory stays the
 // caller's and need only outlive the call.
-HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length);
+HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource = nullptr);
+
+// `opaqueSource`, when given, tells whether the frame's own pixel format has
+// no alpha channel (a JPEG's, for one): then every pixel of the result is
+// opaque, and nothing needs to look at its alpha.
 
 // The header of a 32-bit top-down bitmap (blue, green, red, alpha rows).
 BITMAPINFO TopDownInfo(int32_t width, int32_t height);
@@ -29,6 +33,12 @@ HBITMAP CreateTopDownSection(HDC dc, int32_t width, int32_t height, void** bits 
 // A DIB section holding the source's pixels; null unless the source delivers
 // exactly 32-bit BGRA, or when its pixels cannot be copied.
 HBITMAP CreateBgraDibSection(IWICBitmapSource* source);
+
+// A limit on the decoded bytes of the pictures that CreateBgraDibSection makes
+// on the calling thread (the read-ahead's budget); UINT64_MAX, the default, is
+// none. DecodedBytesLimitHit tells whether a picture was refused since.
+void SetDecodedBytesLimit(uint64_t limit);
+bool DecodedBytesLimitHit();
 
 // Multiplies blue, green and red of every pixel of a 32-bit bitmap by its
 // alpha (value × alpha ÷ 255, rounded down), in place. False, with the bitmap
