@@ -7,6 +7,7 @@
 #include "viewer/app/main_window.h"
 #include "viewer/app/navigation.h"
 #include "viewer/app/open_picture.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
 #include "viewer/core/command_ids.h"
@@ -292,6 +293,11 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
         return;
     }
     BusyScope busy(state);
+    // A delete, a move or a sort jumps: what was read ahead for the old
+    // neighbours is not wanted any more.
+    const bool jump =
+        command == IDM_DELETE || command == IDM_MOVE || (command >= IDM_SORT_NAME && command <= IDM_SORT_REV);
+    if (jump) CancelPendingReadAhead(state);
 
     state.viewResetPending = 0;
     GetScrollInfo(state.window, SB_VERT, &state.vScroll);
@@ -311,4 +317,12 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
     InvalidateRect(state.window, nullptr, FALSE);
     UpdateWindow(state.window);
     state.clickArmed = 1;
+    if (state.closing) return;
+    if (newDisplayBitmap && (command == IDM_NEXT || command == IDM_PREV)) {
+        ScheduleReadAhead(state, command == IDM_NEXT ? 1 : -1);
+    } else if (newDisplayBitmap && (command == IDM_ARC_NEXT || command == IDM_ARC_PREV) && !state.animated) {
+        ScheduleMemberReadAhead(state, command == IDM_ARC_NEXT ? 1 : -1);
+    } else if (jump) {
+        ScheduleReadAhead(state, 0);
+    }
 }

@@ -17,6 +17,7 @@
 #include "viewer/app/display_watch.h"
 #include "viewer/app/mouse.h"
 #include "viewer/app/open_picture.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/app/startup.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
@@ -101,6 +102,7 @@ void OnActivate(ViewerState& state, WPARAM wParam) {
             return;
         }
         BusyScope busy(state);
+        CancelPendingReadAhead(state);
         if (RefreshOnActivate(state) == FolderRefresh::kKeySendingStopped) {
             ShowMessageBox(state.window,
                            state.settings.English ? L"File structure was changed, so stop key sending."
@@ -216,6 +218,7 @@ void ReleaseViewerResources(ViewerState& state) {
     // From here on nothing is decoded or painted: taking the menu bar off
     // below resizes the client area, and the list it would decode is gone.
     state.closing = 1;
+    StopReadAhead(state);
     StopAnimation(state);
     ReleaseAnimationCanvas(state);
     FreeFileBuffer(state.decodeState);
@@ -415,6 +418,9 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
         return 0;
     case kMsgRunDeferredWork:
         RunDeferredWork(*state);
+        return 0;
+    case kMsgReadAheadDone:
+        CollectReadAhead(*state);
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "viewer/app/read_ahead.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/decode_picture.h"
@@ -24,6 +25,17 @@ bool IsAnimationFormat(const wchar_t* path) {
 }
 
 const wchar_t* CurrentPath(const ViewerState& state) { return state.fileList.paths[state.currentIndex].c_str(); }
+
+// A held key, or steps sent faster than pictures decode: another NEXT or PREV
+// already waits and will leave entry `index`, so it is passed over without a
+// decode. A step that would go nowhere (at an end of the list) does not count.
+bool AnotherStepQueued(const ViewerState& state, int32_t index) {
+    if (!state.readAhead) return false;
+    MSG message;
+    if (!PeekMessageW(&message, state.window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE | PM_NOYIELD)) return false;
+    const WORD command = LOWORD(message.wParam);
+    return (command == IDM_NEXT && index < state.lastListIndex) || (command == IDM_PREV && index > 0);
+}
 
 // Random zoom and turn of "SuperOxel": one zoom step in or out, now and then a
 // quarter turn.
@@ -70,7 +82,7 @@ bool StepFrame(ViewerState& state, int direction, LPARAM lParam) {
 
 }  // namespace
 
-void LoadEntry(ViewerState& state, int32_t index) {
+void LoadEntry(ViewerState& state, int32_t index, bool decode) {
     StopAnimation(state);
     FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
     state.decodeState.subIndex = 0;
@@ -82,7 +94,15 @@ void LoadEntry(ViewerState& state, int32_t index) {
     if (state.lastListIndex < 0) return;
     state.currentIndex = index;
     const wchar_t* path = CurrentPath(state);
-    DecodePicture(path, state.decodeState, state.settings, state.plugins, state.window, 1, state.picture);
+    if (!decode) {
+        state.picture.width = 0;
+        state.picture.height = 0;
+        state.picture.lastIndex = -1;
+        return;
+    }
+    if (!TakeReadAhead(state, index)) {
+        DecodePicture(path, state.decodeState, state.settings, state.plugins, state.window, 1, state.picture);
+    }
     if (state.settings.Anime && IsAnimationFormat(path)) PrepareAnimation(state, path);
 }
 
@@ -90,7 +110,8 @@ bool StepFile(ViewerState& state, int direction) {
     if (state.lastListIndex < 1) return false;
     if (direction > 0 && state.currentIndex >= state.lastListIndex) return false;
     if (direction < 0 && state.currentIndex <= 0) return false;
-    LoadEntry(state, state.currentIndex + (direction > 0 ? 1 : -1));
+    const int32_t index = state.currentIndex + (direction > 0 ? 1 : -1);
+    LoadEntry(state, index, !AnotherStepQueued(state, index));
     SendKeyToFileManager(state, direction);
     // The file manager may have answered a key by closing the viewer, or the
     // list may have gone meanwhile.
@@ -123,8 +144,10 @@ bool StepSubImage(ViewerState& state, int direction, LPARAM lParam) {
         // wraps the index and searches archives in the step's direction.
         FreePictureBitmaps(state.picture.bitmap, state.displayBitmap);
         state.decodeState.subIndex += direction > 0 ? 1 : -1;
-        DecodePicture(CurrentPath(state), state.decodeState, state.settings, state.plugins, state.window,
-                      direction > 0 ? 1 : -1, state.picture);
+        if (!TakeMemberReadAhead(state, state.decodeState.subIndex, direction > 0 ? 1 : -1)) {
+            DecodePicture(CurrentPath(state), state.decodeState, state.settings, state.plugins, state.window,
+                          direction > 0 ? 1 : -1, state.picture);
+        }
         state.viewResetPending = 1;
     }
     UpdateMenus(state);

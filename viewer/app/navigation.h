@@ -14,8 +14,9 @@
 // Makes entry `index` current and decodes its first picture: a running
 // animation stops, the previous picture, file buffer and canvases go, and an
 // animation is prepared when the entry is one. The display bitmap is left to
-// the caller.
-void LoadEntry(ViewerState& state, int32_t index);
+// the caller. Without `decode` the entry is only made current (a step passed
+// over by a faster one), with no picture.
+void LoadEntry(ViewerState& state, int32_t index, bool decode = true);
 
 // NEXT (+1) and PREV (-1): no wrap-around, nothing with fewer than two
 // entries. True when another entry was loaded, so that the display bitmap must

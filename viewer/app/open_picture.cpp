@@ -12,6 +12,7 @@
 #include <string>
 
 #include "viewer/app/busy_scope.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/app/command_line.h"
 #include "viewer/app/main_window.h"
 #include "viewer/app/navigation.h"
@@ -163,6 +164,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, const wchar_t* dropped
     const bool creation = trigger == OpenTrigger::Creation;
     std::wstring path;
     BusyScope busy(state);
+    CancelPendingReadAhead(state);
 
     if (creation) {
         DragAcceptFiles(state.window, TRUE);
@@ -194,6 +196,7 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, const wchar_t* dropped
         path = CommandLinePath(CreationCommandLine());
         LoadPlugins(programFolder, state.iniPath, state.plugins);
         state.settings = LoadSettings(state.iniPath);
+        StartReadAhead(state);
         LoadMenus(state);
     }
     if (trigger == OpenTrigger::Drop && droppedPath) path = droppedPath;
@@ -250,4 +253,5 @@ void OpenPicture(ViewerState& state, OpenTrigger trigger, const wchar_t* dropped
         SendMessageW(state.window, WM_COMMAND, IDM_GIF_ANIME, 0);
         UpdateMenus(state);
     }
+    if (exists && !state.closing) ScheduleReadAhead(state, 1);
 }

@@ -124,6 +124,9 @@ Settings LoadSettings(const wchar_t* ini) {
     s.FitIn = ReadBool(ini, kView, L"FitIn", L"OFF");
     s.FitWidth = ReadBool(ini, kView, L"FitWidth", L"OFF");
     s.Liner = ReadBool(ini, kView, L"Liner", L"OFF");
+    s.ReadAhead = ReadBool(ini, kSys, L"ReadAhead", L"ON");
+    s.ReadAheadMB = ReadInt(ini, kSys, L"ReadAheadMB", sizeof(void*) >= 8 ? 1024 : 256);
+    if (s.ReadAheadMB < 0) s.ReadAheadMB = sizeof(void*) >= 8 ? 1024 : 256;
     s.BaseCentral = ReadBool(ini, kSys, L"BaseCentral", L"ON");
     s.ReloadByResize = ReadBool(ini, kSys, L"ReloadByResize", L"OFF");
     s.ShowToolTip = ReadReal(ini, kSys, L"ShowToolTip", L"0.4");

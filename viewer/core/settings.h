@@ -60,6 +60,8 @@ struct Settings {
     int32_t SlideShowInterval;
     int32_t slideShowOn;  // not stored
     int32_t Liner;
+    int32_t ReadAhead;    // decode the neighbours of the shown picture in the background
+    int32_t ReadAheadMB;  // their budget in decoded megabytes; 0: none
     int32_t ExifOrientation;  // additions of this viewer, both on by default
     int32_t ColorManagement;
 };

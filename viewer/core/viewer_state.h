@@ -29,6 +29,9 @@ struct FileList {
     std::vector<FileFacts> facts;
 };
 
+// The pictures read ahead and the thread that decodes them (viewer/app/read_ahead.h).
+struct ReadAheadCache;
+
 struct PluginEntry {
     HMODULE module;
     int32_t disabled;  // it faulted: kept loaded, asked no more this session
@@ -111,6 +114,7 @@ struct ViewerState {
     int32_t reloadDeferred;       // the decode of a resize ("ReloadByResize")
     int32_t deferredWorkPosted;
 
+    ReadAheadCache* readAhead;  // null when "ReadAhead" is off
     // The display whose colour profile the picture was converted for
     // (viewer/app/display_watch.h).
     HMONITOR displayMonitor;
@@ -124,6 +128,9 @@ constexpr UINT kMsgReloadAfterResize = WM_APP + 2;
 
 // Posted when the outermost running command ends with work held back.
 constexpr UINT kMsgRunDeferredWork = WM_APP + 3;
+
+// Posted by the read-ahead thread when a decoded picture is ready.
+constexpr UINT kMsgReadAheadDone = WM_APP + 4;
 
 // Window timers.
 constexpr UINT_PTR kSlideShowTimer = 1;

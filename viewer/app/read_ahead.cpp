@@ -1,0 +1,200 @@
+// Reading ahead on the window's side; see read_ahead.h.
+#include "viewer/app/read_ahead.h"
+
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "viewer/decode/decode_picture.h"
+#include "viewer/decode/plugin_answer.h"
+#include "viewer/decode/read_ahead_rules.h"
+#include "viewer/decode/read_ahead_worker.h"
+
+struct ReadAheadCache {
+    ReadAheadWorker* worker = nullptr;
+    std::vector<ReadAheadResult*> held;
+    int direction = 1;
+    int memberDirection = 1;
+};
+
+namespace {
+
+uint64_t Budget(const Settings& settings) {
+    return settings.ReadAheadMB > 0 ? static_cast<uint64_t>(settings.ReadAheadMB) * 1048576u : 0;
+}
+
+uint64_t HeldBytes(const ReadAheadCache& cache) {
+    uint64_t total = 0;
+    for (const ReadAheadResult* result : cache.held) total += result->bytes;
+    return total;
+}
+
+// The list index of `path`, or -1 when the list no longer has it.
+int32_t IndexOf(const ViewerState& state, const std::wstring& path) {
+    const std::vector<std::wstring>& paths = state.fileList.paths;
+    for (int32_t index : ReadAheadTargets(state.currentIndex, state.lastListIndex, 1)) {
+        if (paths[static_cast<size_t>(index)] == path) return index;
+    }
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (paths[i] == path) return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+bool IsMember(const ReadAheadResult& result) { return result.subIndex != 0 || result.direction != 1; }
+
+bool ReadsMembersAhead(ViewerState& state);
+
+// Gives up the held pictures that the position and the budget no longer want.
+// The shown archive's next member is wanted most.
+void Evict(ViewerState& state, const std::vector<int32_t>& targets) {
+    ReadAheadCache& cache = *state.readAhead;
+    std::vector<int32_t> wanted = targets;
+    if (ReadsMembersAhead(state)) wanted.insert(wanted.begin(), state.currentIndex);
+    std::vector<HeldPicture> held;
+    for (const ReadAheadResult* result : cache.held) {
+        int32_t index = IndexOf(state, result->path);
+        if (IsMember(*result) && index != state.currentIndex) index = -1;
+        held.push_back({index, result->bytes});
+    }
+    const std::vector<size_t> evicted = PicturesToEvict(held, wanted, Budget(state.settings));
+    for (size_t k = evicted.size(); k-- > 0;) {
+        FreeReadAheadResult(cache.held[evicted[k]]);
+        cache.held.erase(cache.held.begin() + static_cast<std::ptrdiff_t>(evicted[k]));
+    }
+}
+
+bool Matches(const ReadAheadResult& result, const std::wstring& path, int32_t subIndex, int direction) {
+    return result.path == path && result.subIndex == subIndex && result.direction == direction;
+}
+
+bool IsHeld(const ReadAheadCache& cache, const std::wstring& path, int32_t subIndex = 0, int direction = 1) {
+    return std::any_of(cache.held.begin(), cache.held.end(),
+                       [&](const ReadAheadResult* result) { return Matches(*result, path, subIndex, direction); });
+}
+
+// Whether the members of the shown entry are read ahead: a zip file that the
+// program's own reader opens, which no plug-in would be offered.
+bool ReadsMembersAhead(ViewerState& state) {
+    if (state.lastListIndex < 0 || !state.settings.SearchInArchive || !state.plugins.empty()) return false;
+    const std::wstring& path = state.fileList.paths[static_cast<size_t>(state.currentIndex)];
+    return lstrcmpiW(PathFindExtensionW(path.c_str()), L".zip") == 0 && state.picture.lastIndex > 0;
+}
+
+// Fills the window's picture from `result` and frees the rest of it.
+void Adopt(ViewerState& state, ReadAheadResult* result) {
+    state.picture = result->picture;
+    FreeFileBuffer(state.decodeState);
+    state.decodeState = result->decode;
+    result->picture.bitmap = nullptr;
+    result->decode = DecodeState{};
+    FreeReadAheadResult(result);
+}
+
+// Takes the held result for (`path`, `subIndex`, `direction`) when it still
+// stands for the file; false otherwise.
+bool TakeHeld(ViewerState& state, const std::wstring& path, int32_t subIndex, int direction) {
+    ReadAheadCache& cache = *state.readAhead;
+    WaitForReadAhead(cache.worker, path);
+    for (ReadAheadResult* result : TakeFinishedReadAhead(cache.worker)) cache.held.push_back(result);
+    auto found = std::find_if(cache.held.begin(), cache.held.end(), [&](const ReadAheadResult* result) {
+        return Matches(*result, path, subIndex, direction);
+    });
+    if (found == cache.held.end()) return false;
+    ReadAheadResult* result = *found;
+    cache.held.erase(found);
+    // A file replaced since, or settings changed since, is decoded again.
+    if (IsStale(result->stamp, StampOfFile(path.c_str())) || !SameDecodeSettings(result->settings, state.settings)) {
+        FreeReadAheadResult(result);
+        return false;
+    }
+    Adopt(state, result);
+    return true;
+}
+
+}  // namespace
+
+void StartReadAhead(ViewerState& state) {
+    if (state.readAhead || !state.settings.ReadAhead) return;
+    ReadAheadWorker* worker = StartReadAheadWorker(state.window, kMsgReadAheadDone);
+    if (!worker) return;
+    state.readAhead = new ReadAheadCache();
+    state.readAhead->worker = worker;
+}
+
+void ScheduleReadAhead(ViewerState& state, int direction) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache || state.closing || state.lastListIndex < 0) return;
+    if (direction != 0) cache->direction = direction < 0 ? -1 : 1;
+    CollectReadAhead(state);
+    const std::vector<int32_t> targets = ReadAheadTargets(state.currentIndex, state.lastListIndex, cache->direction);
+    Evict(state, targets);
+    std::vector<ReadAheadJob> jobs;
+    if (ReadsMembersAhead(state)) {
+        const std::wstring& path = state.fileList.paths[static_cast<size_t>(state.currentIndex)];
+        const int32_t next = state.decodeState.subIndex + cache->memberDirection;
+        if (!IsHeld(*cache, path, next, cache->memberDirection)) {
+            ReadAheadJob job{path, state.settings};
+            job.subIndex = next;
+            job.direction = cache->memberDirection;
+            jobs.push_back(job);
+        }
+    }
+    for (int32_t index : targets) {
+        const std::wstring& path = state.fileList.paths[static_cast<size_t>(index)];
+        if (IsHeld(*cache, path)) continue;
+        // Plug-ins run on this thread only: what one would take is decoded
+        // when it is shown.
+        if (PluginWouldAnswer(path.c_str(), state.settings, state.plugins)) continue;
+        jobs.push_back({path, state.settings});
+    }
+    QueueReadAhead(cache->worker, std::move(jobs), RoomLeft(Budget(state.settings), HeldBytes(*cache)));
+}
+
+void CancelPendingReadAhead(ViewerState& state) {
+    if (state.readAhead) CancelReadAhead(state.readAhead->worker);
+}
+
+void CollectReadAhead(ViewerState& state) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache) return;
+    for (ReadAheadResult* result : TakeFinishedReadAhead(cache->worker)) {
+        // The list may have changed since the request: a file no longer listed,
+        // or held twice, is given up.
+        if (state.closing || IsHeld(*cache, result->path, result->subIndex, result->direction) ||
+            IndexOf(state, result->path) < 0) {
+            FreeReadAheadResult(result);
+        } else {
+            cache->held.push_back(result);
+        }
+    }
+    if (!state.closing && state.lastListIndex >= 0) {
+        Evict(state, ReadAheadTargets(state.currentIndex, state.lastListIndex, cache->direction));
+    }
+}
+
+bool TakeReadAhead(ViewerState& state, int32_t index) {
+    if (!state.readAhead || index < 0 || index > state.lastListIndex) return false;
+    return TakeHeld(state, state.fileList.paths[static_cast<size_t>(index)], 0, 1);
+}
+
+void ScheduleMemberReadAhead(ViewerState& state, int direction) {
+    if (!state.readAhead) return;
+    state.readAhead->memberDirection = direction < 0 ? -1 : 1;
+    ScheduleReadAhead(state, 0);
+}
+
+bool TakeMemberReadAhead(ViewerState& state, int32_t subIndex, int direction) {
+    if (!state.readAhead || !ReadsMembersAhead(state)) return false;
+    return TakeHeld(state, state.fileList.paths[static_cast<size_t>(state.currentIndex)], subIndex, direction);
+}
+
+void StopReadAhead(ViewerState& state) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache) return;
+    state.readAhead = nullptr;
+    StopReadAheadWorker(cache->worker);
+    for (ReadAheadResult* result : cache->held) FreeReadAheadResult(result);
+    delete cache;
+}

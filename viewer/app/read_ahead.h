@@ -1,0 +1,39 @@
+// Reading ahead on the window's side: after a picture is shown, its
+// neighbours in the direction of travel are handed to the read-ahead thread;
+// what it decodes is held within a budget of decoded bytes and taken by the
+// next step in place of a decode, when the file and the settings are still
+// those it was decoded from. Results may arrive inside a running command's
+// box: they only go into the held set, never onto the screen.
+#pragma once
+
+#include <cstdint>
+
+#include "viewer/core/viewer_state.h"
+
+// Starts the thread when "ReadAhead" is on; after the settings are read.
+void StartReadAhead(ViewerState& state);
+
+// After entry `currentIndex` was shown, reached in `direction` (+1, -1; 0
+// keeps the last direction).
+void ScheduleReadAhead(ViewerState& state, int direction);
+
+// A jump (an open, a sort, a delete or move, a list re-read): nothing pending
+// is decoded any more.
+void CancelPendingReadAhead(ViewerState& state);
+
+// Moves the thread's finished pictures into the held set (kMsgReadAheadDone).
+void CollectReadAhead(ViewerState& state);
+
+// In place of the decode of entry `index` (sub-image 0): fills the picture and
+// the decode state from a held picture, after waiting for the thread if it is
+// decoding that file. False when nothing usable was held; the caller decodes.
+bool TakeReadAhead(ViewerState& state, int32_t index);
+
+// ARC_NEXT (+1) and ARC_PREV (-1) through a zip file's members: the member
+// after the shown one in that direction is read ahead, and the step takes it
+// in place of the decode of sub-image `subIndex` searched in `direction`.
+void ScheduleMemberReadAhead(ViewerState& state, int direction);
+bool TakeMemberReadAhead(ViewerState& state, int32_t subIndex, int direction);
+
+// At close: cancels, joins the thread and frees every held picture.
+void StopReadAhead(ViewerState& state);

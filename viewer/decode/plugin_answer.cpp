@@ -1,0 +1,42 @@
+// The plug-in question of the read-ahead; see plugin_answer.h. It asks what
+// the dispatcher asks first, and nothing more: no plug-in decodes here.
+#include "viewer/decode/plugin_answer.h"
+
+#include <shlwapi.h>
+
+#include "spi/susie.h"
+#include "viewer/decode/decode_file.h"
+#include "viewer/decode/plugin_guard.h"
+
+bool PluginWouldAnswer(const wchar_t* path, const Settings& settings, PluginList& plugins) {
+    if (plugins.empty()) return false;
+    if (lstrcmpiW(PathFindExtensionW(path), L".zip") == 0) return true;
+    char ansiPath[MAX_PATH];
+    char extension[MAX_PATH];
+    if (!AnsiPathOf(path, ansiPath)) return false;  // no plug-in is asked for such a name
+    ToAnsiExactly(PathFindExtensionW(path), extension);
+    uint8_t head[spi::kHostHeadSize] = {};
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD got = 0;
+    const BOOL read = ReadFile(file, head, sizeof head, &got, nullptr);
+    CloseHandle(file);
+    if (!read) return false;
+    for (size_t position = 0; position < plugins.size(); ++position) {
+        if (plugins[position].disabled) continue;
+        if (settings.CheckExt_SPI && !ExtensionListed(extension, plugins, position)) continue;
+        HMODULE module = plugins[position].module;
+        auto isSupported = module ? reinterpret_cast<spi::IsSupportedFn>(
+                                        reinterpret_cast<void*>(GetProcAddress(module, "IsSupported")))
+                                  : nullptr;
+        if (!isSupported) continue;
+        int32_t supported = 0;
+        if (Guarded([&] { supported = isSupported(ansiPath, reinterpret_cast<uintptr_t>(head)); })) {
+            DisablePlugin(plugins, position);
+            continue;
+        }
+        if (supported) return true;
+    }
+    return false;
+}

@@ -1,0 +1,227 @@
+// The read-ahead thread; see read_ahead_worker.h. One lock guards the request
+// queue, the finished list and the flags; the thread waits on an event when
+// there is nothing to do and checks for cancellation between its stages.
+#include "viewer/decode/read_ahead_worker.h"
+
+#include <objbase.h>
+#include <shlwapi.h>
+
+#include <cstdlib>
+#include <deque>
+
+#include "viewer/decode/decode_file.h"
+#include "viewer/decode/decode_picture.h"
+#include "viewer/decode/wic_decode.h"
+
+struct ReadAheadWorker {
+    HWND window = nullptr;
+    UINT doneMessage = 0;
+    HANDLE thread = nullptr;
+    HANDLE wake = nullptr;   // auto-reset: a request came, or stop
+    HANDLE ended = nullptr;  // auto-reset: a decode has ended
+    CRITICAL_SECTION lock;
+    std::deque<ReadAheadJob> pending;
+    std::vector<ReadAheadResult*> finished;
+    std::wstring running;  // the file being decoded, or empty
+    int32_t runningSubIndex = 0;
+    bool dropRunning = false;
+    bool stop = false;
+    uint64_t room = 0;
+};
+
+namespace {
+
+struct Locked {
+    CRITICAL_SECTION& section;
+    explicit Locked(CRITICAL_SECTION& s) : section(s) { EnterCriticalSection(&section); }
+    ~Locked() { LeaveCriticalSection(&section); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+};
+
+uint64_t FileTimeValue(const FILETIME& time) {
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+uint64_t BitmapBytes(HBITMAP bitmap) {
+    BITMAP bm = {};
+    if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm)) return 0;
+    const uint64_t height = bm.bmHeight < 0 ? -static_cast<int64_t>(bm.bmHeight) : bm.bmHeight;
+    return static_cast<uint64_t>(bm.bmWidthBytes) * height;
+}
+
+// The decode that the window's thread runs for an entry, without plug-ins.
+ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
+    ReadAheadResult* result = new ReadAheadResult();
+    result->path = job.path;
+    result->subIndex = job.subIndex;
+    result->direction = job.direction;
+    result->decode.subIndex = job.subIndex;
+    result->settings = job.settings;
+    result->picture.lastIndex = -1;
+    result->stamp = StampOfFile(job.path.c_str());
+    if (!result->stamp.exists) return result;  // a missing file is told on the window's thread
+    char extension[MAX_PATH];
+    ToAnsiExactly(PathFindExtensionW(job.path.c_str()), extension);
+    PluginList none;
+    SetDecodedBytesLimit(room);
+    result->picture.bitmap = DecodeFile(job.path.c_str(), "", extension, result->decode, result->settings, none,
+                                        nullptr, job.direction, result->picture);
+    result->bytes = BitmapBytes(result->picture.bitmap);
+    if (DecodedBytesLimitHit() || result->bytes > room) result->stamp.exists = false;
+    SetDecodedBytesLimit(UINT64_MAX);
+    return result;
+}
+
+DWORD WINAPI RunWorker(void* data) {
+    ReadAheadWorker& worker = *static_cast<ReadAheadWorker*>(data);
+    // Its own apartment: the imaging component is made on this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (;;) {
+        ReadAheadJob job;
+        uint64_t room = 0;
+        {
+            Locked held(worker.lock);
+            if (worker.stop) break;
+            if (worker.pending.empty()) {
+                LeaveCriticalSection(&worker.lock);
+                WaitForSingleObject(worker.wake, INFINITE);
+                EnterCriticalSection(&worker.lock);
+                continue;
+            }
+            job = std::move(worker.pending.front());
+            worker.pending.pop_front();
+            worker.running = job.path;
+            worker.runningSubIndex = job.subIndex;
+            worker.dropRunning = false;
+            room = worker.room;
+        }
+        ReadAheadResult* result = Decode(job, room);
+        // A file changed during the decode may have been read half old, half new.
+        const bool changed = result->stamp.exists && IsStale(result->stamp, StampOfFile(job.path.c_str()));
+        bool posted = false;
+        {
+            Locked held(worker.lock);
+            if (!worker.stop && !worker.dropRunning && !changed && result->stamp.exists) {
+                worker.finished.push_back(result);
+                worker.room = worker.room > result->bytes ? worker.room - result->bytes : 0;
+                result = nullptr;
+                posted = true;
+            }
+            worker.running.clear();
+        }
+        if (result) FreeReadAheadResult(result);
+        SetEvent(worker.ended);
+        if (posted) PostMessageW(worker.window, worker.doneMessage, 0, 0);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return 0;
+}
+
+}  // namespace
+
+FileStamp StampOfFile(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return FileStamp{false, 0, 0};
+    }
+    return FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     FileTimeValue(data.ftLastWriteTime)};
+}
+
+bool SameDecodeSettings(const Settings& decoded, const Settings& now) {
+    return decoded.SearchInArchive == now.SearchInArchive && decoded.MaxSizeInArchive == now.MaxSizeInArchive &&
+           decoded.CheckExt_SPI == now.CheckExt_SPI && lstrcmpA(decoded.WICExt, now.WICExt) == 0;
+}
+
+ReadAheadWorker* StartReadAheadWorker(HWND window, UINT doneMessage) {
+    ReadAheadWorker* worker = new ReadAheadWorker();
+    worker->window = window;
+    worker->doneMessage = doneMessage;
+    InitializeCriticalSection(&worker->lock);
+    worker->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    worker->ended = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (worker->wake && worker->ended) worker->thread = CreateThread(nullptr, 0, RunWorker, worker, 0, nullptr);
+    if (!worker->thread) {
+        StopReadAheadWorker(worker);
+        return nullptr;
+    }
+    // At the window's own priority: a lower one starves the thread on a busy
+    // machine, and a step then waits for a read-ahead that hardly runs.
+    return worker;
+}
+
+void QueueReadAhead(ReadAheadWorker* worker, std::vector<ReadAheadJob> jobs, uint64_t room) {
+    if (!worker) return;
+    {
+        Locked held(worker->lock);
+        worker->pending.clear();
+        bool runningWanted = false;
+        for (ReadAheadJob& job : jobs) {
+            if (job.path == worker->running && job.subIndex == worker->runningSubIndex) {
+                runningWanted = true;
+                continue;
+            }
+            worker->pending.push_back(std::move(job));
+        }
+        if (!runningWanted) worker->dropRunning = true;
+        worker->room = room;
+    }
+    SetEvent(worker->wake);
+}
+
+void CancelReadAhead(ReadAheadWorker* worker) {
+    if (!worker) return;
+    Locked held(worker->lock);
+    worker->pending.clear();
+    worker->dropRunning = true;
+}
+
+void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path) {
+    if (!worker) return;
+    EnterCriticalSection(&worker->lock);
+    for (auto it = worker->pending.begin(); it != worker->pending.end();) {
+        it = it->path == path ? worker->pending.erase(it) : it + 1;
+    }
+    while (!worker->running.empty() && worker->running == path) {
+        LeaveCriticalSection(&worker->lock);
+        WaitForSingleObject(worker->ended, 50);
+        EnterCriticalSection(&worker->lock);
+    }
+    LeaveCriticalSection(&worker->lock);
+}
+
+std::vector<ReadAheadResult*> TakeFinishedReadAhead(ReadAheadWorker* worker) {
+    std::vector<ReadAheadResult*> taken;
+    if (!worker) return taken;
+    Locked held(worker->lock);
+    taken.swap(worker->finished);
+    return taken;
+}
+
+void StopReadAheadWorker(ReadAheadWorker* worker) {
+    if (!worker) return;
+    if (worker->thread) {
+        {
+            Locked held(worker->lock);
+            worker->stop = true;
+            worker->pending.clear();
+            worker->dropRunning = true;
+        }
+        SetEvent(worker->wake);
+        WaitForSingleObject(worker->thread, INFINITE);
+        CloseHandle(worker->thread);
+    }
+    for (ReadAheadResult* result : worker->finished) FreeReadAheadResult(result);
+    if (worker->wake) CloseHandle(worker->wake);
+    if (worker->ended) CloseHandle(worker->ended);
+    DeleteCriticalSection(&worker->lock);
+    delete worker;
+}
+
+void FreeReadAheadResult(ReadAheadResult* result) {
+    if (!result) return;
+    if (result->picture.bitmap) DeleteObject(result->picture.bitmap);
+    FreeFileBuffer(result->decode);
+    delete result;
+}

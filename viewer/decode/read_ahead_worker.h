@@ -1,0 +1,74 @@
+// The read-ahead thread: one background thread that decodes files the window
+// is expected to show next, with the program's own decoders and WIC, never
+// with a plug-in. It touches nothing of the window's: requests come in as
+// paths and settings, finished pictures wait in the worker until the window's
+// thread takes them, and a message tells the window that one is there.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "viewer/core/decoded_picture.h"
+#include "viewer/core/settings.h"
+#include "viewer/decode/read_ahead_rules.h"
+
+// One decode to run ahead: a file and the settings that the window would
+// decode it under; for an archive's next member, the sub-image index to start
+// from and the direction of the search.
+struct ReadAheadJob {
+    std::wstring path;
+    Settings settings;
+    int32_t subIndex = 0;
+    int direction = 1;
+};
+
+// A finished read-ahead: what the window's thread would have made of the file,
+// with the file's stamp taken before the decode. Owned by whoever holds it;
+// freed with FreeReadAheadResult.
+struct ReadAheadResult {
+    std::wstring path;
+    int32_t subIndex;  // as requested; the decode state holds the one found
+    int direction;
+    FileStamp stamp;
+    Settings settings;
+    DecodedPicture picture;
+    DecodeState decode;
+    uint64_t bytes;  // decoded bytes of the bitmap
+};
+
+struct ReadAheadWorker;
+
+// Starts the thread; it posts `doneMessage` to `window` when a result is ready.
+// Null when no thread could be made.
+ReadAheadWorker* StartReadAheadWorker(HWND window, UINT doneMessage);
+
+// Replaces the pending requests with `jobs` (most wanted first); the decode
+// under way is dropped when its file is not among them. `room` is the decoded
+// bytes that the results may take together; a picture larger is not kept.
+void QueueReadAhead(ReadAheadWorker* worker, std::vector<ReadAheadJob> jobs, uint64_t room);
+
+// Drops every pending request and the decode under way (its result is freed).
+void CancelReadAhead(ReadAheadWorker* worker);
+
+// Removes `path` from the pending requests; if the thread is decoding it,
+// waits until that decode has ended (its result, if kept, is then among the
+// finished ones).
+void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path);
+
+// The finished results, handed over to the caller.
+std::vector<ReadAheadResult*> TakeFinishedReadAhead(ReadAheadWorker* worker);
+
+// Cancels, waits for the thread (at most the decode under way) and frees
+// everything it still holds.
+void StopReadAheadWorker(ReadAheadWorker* worker);
+
+void FreeReadAheadResult(ReadAheadResult* result);
+
+// The size and last write time of `path`, read without opening it.
+FileStamp StampOfFile(const wchar_t* path);
+
+// Whether a picture decoded under `decoded` is what `now` would decode: the
+// settings that the decoders read are the same.
+bool SameDecodeSettings(const Settings& decoded, const Settings& now);

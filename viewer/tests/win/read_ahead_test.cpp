@@ -1,0 +1,161 @@
+// Reading ahead in a real window: a file replaced, deleted or moved after it
+// was read ahead shows what is on disk at the step; a hand-over and a close
+// while the read-ahead thread works; and a held key over 30 entries, which
+// ends on the right entry with its own picture. Each picture is a bitmap file
+// of its own width, so the width tells which file a picture came from.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "viewer/app/startup.h"
+#include "viewer/core/command_ids.h"
+#include "viewer_window.h"
+
+namespace {
+
+// A 24-bit bitmap file of `width` × 8 pixels.
+std::string BitmapFile(int32_t width) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixels = stride * 8;
+    std::string file(54 + pixels, '\x40');
+    auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, 54 + pixels, 4);
+    put(6, 0, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(width), 4);
+    put(22, 8, 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    for (size_t at = 30; at < 54; ++at) file[at] = 0;
+    return file;
+}
+
+// Entries p00.bmp … of widths 10, 11, …
+std::wstring FolderOfWidths(const wchar_t* tag, int count) {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < count; ++i) {
+        wchar_t name[16];
+        swprintf(name, 16, L"p%02d.bmp", i);
+        names.push_back(name);
+    }
+    const std::wstring folder = MakeFolderWith(tag, names);
+    for (int i = 0; i < count; ++i) WriteWholeFile(Join(folder, names[static_cast<size_t>(i)]), BitmapFile(10 + i));
+    return folder;
+}
+
+class ReadAhead : public ViewerWindowTest {
+protected:
+    // Lets the read-ahead thread finish what the last step asked of it.
+    void LetItRead() {
+        for (int i = 0; i < 10; ++i) {
+            PumpMessages(50);
+        }
+        Settle();
+    }
+};
+
+TEST_F(ReadAhead, AFileChangedAfterItWasReadAheadShowsWhatIsOnDisk) {
+    const std::wstring folder = FolderOfWidths(L"ra-change", 5);
+    Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    LetItRead();  // p01 and p02 are read ahead
+    // Replaced: another size, a later write time.
+    Sleep(20);
+    WriteWholeFile(Join(folder, L"p01.bmp"), BitmapFile(77));
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_EQ(state_->picture.width, 77);
+    LetItRead();
+    // Deleted, and moved away, after they were read ahead.
+    ASSERT_TRUE(DeleteFileW(Join(folder, L"p02.bmp").c_str()));
+    ASSERT_TRUE(MoveFileW(Join(folder, L"p03.bmp").c_str(), Join(folder, L"moved.txt").c_str()));
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_EQ(Title(), L"(3/5)p02.bmp");
+    EXPECT_EQ(state_->picture.width, -1);
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_EQ(state_->picture.width, -1);
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_EQ(state_->picture.width, 14);
+    EXPECT_NE(state_->displayBitmap, nullptr);
+    // Going back reads ahead backwards.
+    LetItRead();
+    WriteWholeFile(Join(folder, L"p03.bmp"), BitmapFile(55));
+    Send(WM_COMMAND, IDM_PREV);
+    EXPECT_EQ(state_->picture.width, 55);
+}
+
+TEST_F(ReadAhead, DeletingTheShownFileShowsTheNextFromDisk) {
+    const std::wstring folder = FolderOfWidths(L"ra-delete", 4);
+    Create("[SystemSetting]\r\nEnglish=ON\r\n", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    LetItRead();
+    WriteWholeFile(Join(folder, L"p01.bmp"), BitmapFile(66));  // after its read-ahead
+    Send(WM_COMMAND, IDM_DELETE);
+    Settle();
+    ASSERT_EQ(GetFileAttributesW(Join(folder, L"p00.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Title(), L"(1/3)p01.bmp");
+    EXPECT_EQ(state_->picture.width, 66);
+}
+
+TEST_F(ReadAhead, AHandoverWhileTheThreadReadsOpensTheHandedFile) {
+    const std::wstring folder = FolderOfWidths(L"ra-hand", 6);
+    const std::wstring other = FolderOfWidths(L"ra-hand2", 3);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    Send(WM_COMMAND, IDM_NEXT);  // the thread now reads p02 and p03
+    std::string text;
+    for (wchar_t c : Join(other, L"p02.bmp")) text += static_cast<char>(c);
+    COPYDATASTRUCT data = {0, static_cast<DWORD>(text.size() + 1), const_cast<char*>(text.c_str())};
+    SendMessageW(window_, WM_COPYDATA, reinterpret_cast<WPARAM>(window_), reinterpret_cast<LPARAM>(&data));
+    SendMessageW(window_, kMsgOpenHandover, 0, 0);
+    LetItRead();
+    EXPECT_EQ(Title(), L"(3/3)p02.bmp");
+    EXPECT_EQ(state_->picture.width, 12);
+    Send(WM_COMMAND, IDM_PREV);
+    EXPECT_EQ(state_->picture.width, 11);
+}
+
+TEST_F(ReadAhead, ClosingWhileTheThreadReadsEndsAtOnce) {
+    const std::wstring folder = FolderOfWidths(L"ra-close", 6);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    Send(WM_COMMAND, IDM_NEXT);
+    const LARGE_INTEGER before = Now();
+    DestroyWindow(window_);
+    PumpMessages(100);  // a result posted before the close arrives at no window
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_LT(Milliseconds(before, Now()), 5000.0);  // a hang, not a speed figure
+}
+
+TEST_F(ReadAhead, AHeldKeyOverThirtyEntriesEndsOnTheLastWithItsPicture) {
+    const std::wstring folder = FolderOfWidths(L"ra-held", 31);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    // Two presses more than there are entries: the last entry is reached with
+    // a press still queued, which goes nowhere.
+    for (int i = 0; i < 32; ++i) PostMessageW(window_, WM_COMMAND, IDM_NEXT, 0);
+    Settle();
+    LetItRead();
+    EXPECT_EQ(state_->currentIndex, 30);
+    EXPECT_EQ(Title(), L"(31/31)p30.bmp");
+    EXPECT_EQ(state_->picture.width, 40);
+    EXPECT_NE(state_->picture.bitmap, nullptr);
+    ASSERT_NE(state_->displayBitmap, nullptr);
+    // And back with the other key, one by one.
+    Send(WM_COMMAND, IDM_PREV);
+    EXPECT_EQ(state_->picture.width, 39);
+}
+
+TEST_F(ReadAhead, OffDecodesEveryStepOnTheWindowsThread) {
+    const std::wstring folder = FolderOfWidths(L"ra-off", 3);
+    Create("[SystemSetting]\r\nReadAhead=OFF\r\n", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    EXPECT_EQ(state_->readAhead, nullptr);
+    for (int i = 0; i < 2; ++i) PostMessageW(window_, WM_COMMAND, IDM_NEXT, 0);
+    Settle();
+    EXPECT_EQ(state_->picture.width, 12);
+}
+
+}  // namespace
