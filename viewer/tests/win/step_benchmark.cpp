@@ -1,11 +1,16 @@
-// Steps NEXT through a folder of 50 photographs of 4000 x 3000 in a real main
-// window and prints, for each step, the time from the command to the end of
-// its paint beside the time of a bare WIC decode of the same file, then the
-// medians. No pass or fail.
+// Steps NEXT through a folder of photographs of 4000 x 3000 in a real main
+// window and prints, beside a bare WIC decode of the same files: the first,
+// immediate step after the open; a held key (a NEXT every 30 ms for 2 s), the
+// time from the last press to its painted picture and the process's peak
+// memory; and steps at one a second, the time from the command to the end of
+// its paint. OXEL_STEPS sets the steps at one a second (50), OXEL_READAHEAD=OFF
+// turns reading ahead off. No pass or fail.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,10 +26,51 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+HWND OpenWindow(const std::wstring& path) {
+    const std::wstring commandLine = L"\"bench.exe\" \"" + path + L"\"";
+    SetCreationCommandLine(commandLine.c_str());
+    HWND window = CreateMainWindow(GetModuleHandleW(nullptr));
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    return window;
+}
+
+// Posts NEXT to the window every 30 ms for 2 s, as a held key would, and
+// records when the last one went.
+struct HeldKey {
+    HWND window;
+    int presses = 0;
+    LARGE_INTEGER last = {};
+};
+
+DWORD WINAPI PressNext(void* data) {
+    HeldKey& key = *static_cast<HeldKey*>(data);
+    const LARGE_INTEGER start = Now();
+    while (Milliseconds(start, Now()) < 2000) {
+        PostMessageW(key.window, WM_COMMAND, IDM_NEXT, 0);
+        key.last = Now();
+        ++key.presses;
+        Sleep(30);
+    }
+    return 0;
+}
+
+size_t PeakMegabytes() {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+    return counters.PeakPagefileUsage / 1048576;
+}
+
 }  // namespace
 
 int main() {
-    const int count = 50;
+    const char* stepsText = getenv("OXEL_STEPS");
+    const int steps = stepsText && atoi(stepsText) > 1 ? atoi(stepsText) : 50;
+    const char* readAheadText = getenv("OXEL_READAHEAD");
+    const bool readAhead = !readAheadText || lstrcmpiA(readAheadText, "OFF") != 0;
+    // The held key passes some 66 entries.
+    const int count = std::max(steps + 1, 80);
     const std::wstring photo = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\photo4000.jpg";
     const std::string bytes = ReadWholeFile(photo);
     if (bytes.empty()) {
@@ -39,37 +85,67 @@ int main() {
         paths.push_back(folder + name);
         WriteWholeFile(paths.back(), bytes);
     }
-    WriteWholeFile(TestSettingsPath(),
-                   "[ViewSetting]\r\nWindowLeft=0\r\nWindowTop=0\r\nWindowWidth=1024\r\nWindowHeight=768\r\n"
-                   "FitOut=ON\r\n[SystemSetting]\r\nShowToolTip=0\r\n");
+    const std::string settings = std::string(
+        "[ViewSetting]\r\nWindowLeft=0\r\nWindowTop=0\r\nWindowWidth=1024\r\nWindowHeight=768\r\n"
+        "FitOut=ON\r\n[SystemSetting]\r\nShowToolTip=0\r\nReadAhead=") + (readAhead ? "ON" : "OFF") + "\r\n";
+    WriteWholeFile(TestSettingsPath(), settings);
     RegisterMainWindowClass(GetModuleHandleW(nullptr));
-    const std::wstring commandLine = L"\"bench.exe\" \"" + paths[0] + L"\"";
-    SetCreationCommandLine(commandLine.c_str());
-    HWND window = CreateMainWindow(GetModuleHandleW(nullptr));
-    ShowWindow(window, SW_SHOWNOACTIVATE);
-    UpdateWindow(window);
+    // The bare decodes run before any window has set up COM on this thread.
+    ComApartment com;
+    wprintf(L"read-ahead %ls\n", readAhead ? L"on" : L"off");
+
+    // The bare decodes first, with nothing else running.
+    std::vector<double> decodes;
+    for (int i = 1; i <= std::min(steps, 15); ++i) {
+        const LARGE_INTEGER before = Now();
+        HBITMAP bare = DecodeWicFile(paths[i].c_str());
+        decodes.push_back(Milliseconds(before, Now()));
+        if (bare) DeleteObject(bare);
+    }
+    const double decode = Median(decodes);
+    wprintf(L"bare WIC decode: median %.1f ms of %zu\n", decode, decodes.size());
+
+    // The first step, at once after the open.
+    HWND window = OpenWindow(paths[0]);
+    LARGE_INTEGER before = Now();
+    SendMessageW(window, WM_COMMAND, IDM_NEXT, 0);
+    const double first = Milliseconds(before, Now());
+    wprintf(L"first, immediate step: %.1f ms; ratio %.2f\n", first, first / decode);
+
+    // The held key, from entry 1.
+    PumpMessages(1500);
+    HeldKey key;
+    key.window = window;
+    HANDLE presser = CreateThread(nullptr, 0, PressNext, &key, 0, nullptr);
+    while (WaitForSingleObject(presser, 0) == WAIT_TIMEOUT) PumpMessages(5);
+    CloseHandle(presser);
+    // The last press is painted when the queue holds no more commands.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    const double held = Milliseconds(key.last, Now());
+    wchar_t title[MAX_PATH] = L"";
+    GetWindowTextW(window, title, MAX_PATH);
+    wprintf(L"held key: %d presses; last press to painted %.1f ms; ratio %.2f; title \"%ls\" (expected p%02d)\n",
+            key.presses, held, held / decode, title, std::min(1 + key.presses, count - 1));
+    wprintf(L"peak memory: %zu MB (one picture %zu MB)\n", PeakMegabytes(), bytes.size() ? size_t{48} : size_t{0});
+    DestroyWindow(window);
     PumpMessages(200);
 
-    std::vector<double> steps, decodes;
-    for (int i = 1; i < count; ++i) {
-        LARGE_INTEGER before = Now();
+    // One step a second.
+    window = OpenWindow(paths[0]);
+    PumpMessages(1000);
+    std::vector<double> timed;
+    for (int i = 1; i <= steps && i < count; ++i) {
+        before = Now();
         // The command runs to the end of its paint before SendMessage returns.
         SendMessageW(window, WM_COMMAND, IDM_NEXT, 0);
-        LARGE_INTEGER after = Now();
-        steps.push_back(Milliseconds(before, after));
-        PumpMessages(0);
-
-        before = Now();
-        HBITMAP bare = DecodeWicFile(paths[i].c_str());
-        after = Now();
-        decodes.push_back(Milliseconds(before, after));
-        if (bare) DeleteObject(bare);
-        wprintf(L"step %2d: command to painted %7.1f ms, bare WIC decode %7.1f ms\n", i, steps.back(),
-                decodes.back());
+        timed.push_back(Milliseconds(before, Now()));
+        wprintf(L"step %2d: command to painted %7.1f ms\n", i, timed.back());
+        PumpMessages(1000);
     }
-    const double step = Median(steps), decode = Median(decodes);
-    wprintf(L"median of %d steps: %.1f ms; bare decode %.1f ms; ratio %.2f\n", count - 1, step, decode,
-            step / decode);
+    const double step = Median(timed);
+    wprintf(L"one step a second, median of %zu: %.1f ms; bare decode %.1f ms; ratio %.2f\n", timed.size(), step,
+            decode, step / decode);
     DestroyWindow(window);
     for (const std::wstring& path : paths) DeleteFileW(path.c_str());
     RemoveDirectoryW(folder.c_str());
