@@ -131,6 +131,8 @@ bool RunAction(ViewerState& state, WORD command, LPARAM lParam, bool& crossIcons
     case IDM_NEXT:
     case IDM_PREV:
         return StepFile(state, command == IDM_NEXT ? 1 : -1);
+    case IDM_SHOW_PASSED:
+        return ShowPassedEntry(state);
     case IDM_ARC_NEXT:
     case IDM_ARC_PREV:
         return StepSubImage(state, command == IDM_ARC_NEXT ? 1 : -1, lParam);
@@ -320,6 +322,8 @@ void DispatchCommand(ViewerState& state, WPARAM wParam, LPARAM lParam) {
     if (state.closing) return;
     if (newDisplayBitmap && (command == IDM_NEXT || command == IDM_PREV)) {
         ScheduleReadAhead(state, command == IDM_NEXT ? 1 : -1);
+    } else if (newDisplayBitmap && command == IDM_SHOW_PASSED) {
+        ScheduleReadAhead(state, 0);
     } else if (newDisplayBitmap && (command == IDM_ARC_NEXT || command == IDM_ARC_PREV) && !state.animated) {
         ScheduleMemberReadAhead(state, command == IDM_ARC_NEXT ? 1 : -1);
     } else if (jump) {

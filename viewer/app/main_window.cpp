@@ -102,8 +102,11 @@ void OnActivate(ViewerState& state, WPARAM wParam) {
             return;
         }
         BusyScope busy(state);
-        CancelPendingReadAhead(state);
-        if (RefreshOnActivate(state) == FolderRefresh::kKeySendingStopped) {
+        const FolderRefresh refresh = RefreshOnActivate(state);
+        // A list read again aims the read-ahead at its new neighbours; what
+        // was decoded for the old one and is still listed is kept.
+        ScheduleReadAhead(state, 0);
+        if (refresh == FolderRefresh::kKeySendingStopped) {
             ShowMessageBox(state.window,
                            state.settings.English ? L"File structure was changed, so stop key sending."
                                                   : L"ファイル構成に変更があっため、キー送信を中止します。",
@@ -186,6 +189,13 @@ void KeepDisplayAwake() {
 void OnTimer(ViewerState& state, WPARAM id) {
     if (id == kKeepAwakeTimer) {
         KeepDisplayAwake();
+        return;
+    }
+    if (id == kSettleStepTimer) {
+        // Inside a running command's box or during a drag it comes again.
+        if (IsBusy(state) || state.dragging) return;
+        KillTimer(state.window, kSettleStepTimer);
+        if (IsPassedOver(state)) SendMessageW(state.window, WM_COMMAND, IDM_SHOW_PASSED, 0);
         return;
     }
     // A tick already queued when the slideshow ended, or one that a running

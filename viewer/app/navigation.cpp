@@ -26,15 +26,14 @@ bool IsAnimationFormat(const wchar_t* path) {
 
 const wchar_t* CurrentPath(const ViewerState& state) { return state.fileList.paths[state.currentIndex].c_str(); }
 
-// A held key, or steps sent faster than pictures decode: another NEXT or PREV
-// already waits and will leave entry `index`, so it is passed over without a
-// decode. A step that would go nowhere (at an end of the list) does not count.
-bool AnotherStepQueued(const ViewerState& state, int32_t index) {
-    if (!state.readAhead) return false;
-    MSG message;
-    if (!PeekMessageW(&message, state.window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE | PM_NOYIELD)) return false;
-    const WORD command = LOWORD(message.wParam);
-    return (command == IDM_NEXT && index < state.lastListIndex) || (command == IDM_PREV && index > 0);
+// What a new entry on screen sets going: a fresh view, an animation that
+// "AutoAnime" starts, the menus.
+void AfterEntryShown(ViewerState& state) {
+    state.viewResetPending = 1;
+    if (state.animated && state.settings.AutoAnime && !state.animationRunning) {
+        SendMessageW(state.window, WM_COMMAND, IDM_GIF_ANIME, 0);
+    }
+    UpdateMenus(state);
 }
 
 // Random zoom and turn of "SuperOxel": one zoom step in or out, now and then a
@@ -100,9 +99,11 @@ void LoadEntry(ViewerState& state, int32_t index, bool decode) {
         state.picture.lastIndex = -1;
         return;
     }
+    const DWORD start = GetTickCount();
     if (!TakeReadAhead(state, index)) {
         DecodePicture(path, state.decodeState, state.settings, state.plugins, state.window, 1, state.picture);
     }
+    NoteEntryDecoded(state, GetTickCount() - start);
     if (state.settings.Anime && IsAnimationFormat(path)) PrepareAnimation(state, path);
 }
 
@@ -111,18 +112,22 @@ bool StepFile(ViewerState& state, int direction) {
     if (direction > 0 && state.currentIndex >= state.lastListIndex) return false;
     if (direction < 0 && state.currentIndex <= 0) return false;
     const int32_t index = state.currentIndex + (direction > 0 ? 1 : -1);
-    LoadEntry(state, index, !AnotherStepQueued(state, index));
+    LoadEntry(state, index, !PassOverStep(state, index));
     SendKeyToFileManager(state, direction);
     // The file manager may have answered a key by closing the viewer, or the
     // list may have gone meanwhile.
     if (state.closing || state.lastListIndex < 0) return true;
     if (state.settings.AssociatedIcon) SetFileIcon(state, CurrentPath(state));
-    state.viewResetPending = 1;
     state.lastStepTick = FrameClock();
-    if (state.animated && state.settings.AutoAnime && !state.animationRunning) {
-        SendMessageW(state.window, WM_COMMAND, IDM_GIF_ANIME, 0);
-    }
-    UpdateMenus(state);
+    AfterEntryShown(state);
+    return true;
+}
+
+bool ShowPassedEntry(ViewerState& state) {
+    if (!IsPassedOver(state)) return false;
+    LoadEntry(state, state.currentIndex);
+    if (state.closing || state.lastListIndex < 0) return true;
+    AfterEntryShown(state);
     return true;
 }
 

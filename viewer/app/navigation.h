@@ -23,6 +23,10 @@ void LoadEntry(ViewerState& state, int32_t index, bool decode = true);
 // be rebuilt.
 bool StepFile(ViewerState& state, int direction);
 
+// The entry that steps faster than its decode passed over, decoded once they
+// have stopped (the settle timer). False when the shown entry is no such one.
+bool ShowPassedEntry(ViewerState& state);
+
 // ARC_NEXT (+1) and ARC_PREV (-1); `lParam` 1 marks the animation timer's
 // tick. True when the picture changed and the display bitmap must be rebuilt.
 bool StepSubImage(ViewerState& state, int direction, LPARAM lParam);

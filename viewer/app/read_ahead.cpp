@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "viewer/core/command_ids.h"
+#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/plugin_answer.h"
 #include "viewer/decode/read_ahead_rules.h"
@@ -16,9 +18,43 @@ struct ReadAheadCache {
     std::vector<ReadAheadResult*> held;
     int direction = 1;
     int memberDirection = 1;
+    // Steps faster than decodes: the entry passed over without a picture, or
+    // -1; when the last step began and ended; how long its decode took.
+    int32_t passedIndex = -1;
+    DWORD stepBegan = 0;
+    DWORD stepEnded = 0;
+    DWORD decodeMilliseconds = 0;
 };
 
 namespace {
+
+// A decode that a user waits for visibly; quicker ones keep pace with any key.
+constexpr DWORD kSlowDecodeMilliseconds = 30;
+// A step that comes this soon after the last one ended is taken for a held
+// key (the system's fastest repeat is some 33 ms, its slowest some 400 ms,
+// but at the slow rates a decode mostly keeps pace).
+constexpr DWORD kHeldKeyGapMilliseconds = 150;
+
+// A held key, or steps sent faster than pictures decode: another NEXT or PREV
+// already waits and will leave entry `index`, so it is passed over without a
+// decode. A step that would go nowhere (at an end of the list) does not count.
+bool AnotherStepQueued(const ViewerState& state, int32_t index) {
+    MSG message;
+    // A held key's next repeat (bit 30: the key was already down) is queued.
+    if (PeekMessageW(&message, state.window, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) &&
+        (message.lParam & (1 << 30))) {
+        return true;
+    }
+    if (!PeekMessageW(&message, state.window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE | PM_NOYIELD)) return false;
+    const WORD command = LOWORD(message.wParam);
+    return (command == IDM_NEXT && index < state.lastListIndex) || (command == IDM_PREV && index > 0);
+}
+
+std::wstring WindowDisplayProfile(const ViewerState& state) {
+    wchar_t profile[MAX_PATH];
+    DisplayProfilePath(state.window, profile);
+    return profile;
+}
 
 uint64_t Budget(const Settings& settings) {
     return settings.ReadAheadMB > 0 ? static_cast<uint64_t>(settings.ReadAheadMB) * 1048576u : 0;
@@ -105,7 +141,9 @@ bool TakeHeld(ViewerState& state, const std::wstring& path, int32_t subIndex, in
     ReadAheadResult* result = *found;
     cache.held.erase(found);
     // A file replaced since, or settings changed since, is decoded again.
-    if (IsStale(result->stamp, StampOfFile(path.c_str())) || !SameDecodeSettings(result->settings, state.settings)) {
+    // So is one converted for another display's colour profile.
+    if (IsStale(result->stamp, StampOfFile(path.c_str())) || !SameDecodeSettings(result->settings, state.settings) ||
+        (state.settings.ColorManagement && result->displayProfile != WindowDisplayProfile(state))) {
         FreeReadAheadResult(result);
         return false;
     }
@@ -127,7 +165,14 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
     ReadAheadCache* cache = state.readAhead;
     if (!cache || state.closing || state.lastListIndex < 0) return;
     if (direction != 0) cache->direction = direction < 0 ? -1 : 1;
+    // While a held key passes entries over, nothing ahead can be known to be
+    // wanted: the thread rests until the steps stop.
+    if (cache->passedIndex == state.currentIndex) {
+        CancelReadAhead(cache->worker);
+        return;
+    }
     CollectReadAhead(state);
+    const std::wstring profile = WindowDisplayProfile(state);
     const std::vector<int32_t> targets = ReadAheadTargets(state.currentIndex, state.lastListIndex, cache->direction);
     Evict(state, targets);
     std::vector<ReadAheadJob> jobs;
@@ -135,7 +180,7 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
         const std::wstring& path = state.fileList.paths[static_cast<size_t>(state.currentIndex)];
         const int32_t next = state.decodeState.subIndex + cache->memberDirection;
         if (!IsHeld(*cache, path, next, cache->memberDirection)) {
-            ReadAheadJob job{path, state.settings};
+            ReadAheadJob job{path, state.settings, profile};
             job.subIndex = next;
             job.direction = cache->memberDirection;
             jobs.push_back(job);
@@ -147,9 +192,42 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
         // Plug-ins run on this thread only: what one would take is decoded
         // when it is shown.
         if (PluginWouldAnswer(path.c_str(), state.settings, state.plugins)) continue;
-        jobs.push_back({path, state.settings});
+        jobs.push_back({path, state.settings, profile});
     }
     QueueReadAhead(cache->worker, std::move(jobs), RoomLeft(Budget(state.settings), HeldBytes(*cache)));
+}
+
+bool PassOverStep(ViewerState& state, int32_t index) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache) return false;
+    const DWORD now = GetTickCount();
+    const DWORD cadence = now - cache->stepBegan;
+    const bool held = now - cache->stepEnded < kHeldKeyGapMilliseconds &&
+                      cache->decodeMilliseconds >= kSlowDecodeMilliseconds;
+    cache->stepBegan = now;
+    cache->stepEnded = now;
+    if (!held && !AnotherStepQueued(state, index)) return false;
+    // Decoded once no step has come for half as long again as the last gap
+    // between two: a press queued or still to come passes it over first.
+    cache->passedIndex = index;
+    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(40, cadence + cadence / 2));
+    SetTimer(state.window, kSettleStepTimer, wait, nullptr);
+    return true;
+}
+
+bool IsPassedOver(const ViewerState& state) {
+    const ReadAheadCache* cache = state.readAhead;
+    return cache && cache->passedIndex >= 0 && cache->passedIndex == state.currentIndex &&
+           state.lastListIndex >= 0 && !state.picture.bitmap && state.picture.width == 0 &&
+           state.picture.height == 0;
+}
+
+void NoteEntryDecoded(ViewerState& state, DWORD milliseconds) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache) return;
+    cache->passedIndex = -1;
+    cache->decodeMilliseconds = milliseconds;
+    cache->stepEnded = GetTickCount();
 }
 
 void CancelPendingReadAhead(ViewerState& state) {

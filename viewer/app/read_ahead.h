@@ -6,6 +6,8 @@
 // box: they only go into the held set, never onto the screen.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
 #include "viewer/core/viewer_state.h"
@@ -16,6 +18,19 @@ void StartReadAhead(ViewerState& state);
 // After entry `currentIndex` was shown, reached in `direction` (+1, -1; 0
 // keeps the last direction).
 void ScheduleReadAhead(ViewerState& state, int direction);
+
+// Whether the step to entry `index` passes it over without a decode: another
+// step already waits, or steps come faster than the last decode took (a held
+// key). The settle timer (kSettleStepTimer) is then armed; it decodes the
+// entry that the steps stop at.
+bool PassOverStep(ViewerState& state, int32_t index);
+
+// Whether the shown entry was passed over and still has no picture.
+bool IsPassedOver(const ViewerState& state);
+
+// After an entry's picture was made (or taken from the read-ahead) in
+// `milliseconds`.
+void NoteEntryDecoded(ViewerState& state, DWORD milliseconds);
 
 // A jump (an open, a sort, a delete or move, a list re-read): nothing pending
 // is decoded any more.

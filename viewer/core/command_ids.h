@@ -47,3 +47,5 @@
 #define IDM_SORT_CREATE 750
 #define IDM_SORT_WRITE 760
 #define IDM_SORT_REV 770
+// Internal, on no menu and no key: shows the entry that fast steps passed over.
+#define IDM_SHOW_PASSED 900

@@ -135,3 +135,4 @@ constexpr UINT kMsgReadAheadDone = WM_APP + 4;
 // Window timers.
 constexpr UINT_PTR kSlideShowTimer = 1;
 constexpr UINT_PTR kKeepAwakeTimer = 2;
+constexpr UINT_PTR kSettleStepTimer = 3;  // decodes the entry that fast steps stopped at

@@ -87,8 +87,18 @@ void ColourTransform::Reset(HANDLE handle) {
     lattice_.clear();
 }
 
+namespace {
+thread_local const wchar_t* t_displayProfile = nullptr;
+}  // namespace
+
+void SetThreadDisplayProfile(const wchar_t* path) { t_displayProfile = path; }
+
 bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]) {
     path[0] = L'\0';
+    if (t_displayProfile) {
+        lstrcpynW(path, t_displayProfile, MAX_PATH);
+        return path[0] != L'\0';
+    }
     HDC dc = GetDC(window);
     if (!dc) return false;
     DWORD size = MAX_PATH;

@@ -15,6 +15,11 @@
 // window's device context); false, with `path` empty, when it has none.
 bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]);
 
+// A thread that has no window of its own (the read-ahead's) converts for the
+// display profile at `path` (empty: the display has none) instead of asking
+// a window's display; null goes back to asking. For the calling thread only.
+void SetThreadDisplayProfile(const wchar_t* path);
+
 // One transform, deleted once, with its results on the colour lattice
 // (viewer/decode/colour_lattice.h), by which pictures are converted. Not
 // copyable.

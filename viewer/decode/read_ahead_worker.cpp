@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/wic_decode.h"
@@ -58,6 +59,7 @@ ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
     result->direction = job.direction;
     result->decode.subIndex = job.subIndex;
     result->settings = job.settings;
+    result->displayProfile = job.displayProfile;
     result->picture.lastIndex = -1;
     result->stamp = StampOfFile(job.path.c_str());
     if (!result->stamp.exists) return result;  // a missing file is told on the window's thread
@@ -65,11 +67,13 @@ ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
     ToAnsiExactly(PathFindExtensionW(job.path.c_str()), extension);
     PluginList none;
     SetDecodedBytesLimit(room);
+    SetThreadDisplayProfile(result->displayProfile.c_str());
     result->picture.bitmap = DecodeFile(job.path.c_str(), "", extension, result->decode, result->settings, none,
                                         nullptr, job.direction, result->picture);
     result->bytes = BitmapBytes(result->picture.bitmap);
     if (DecodedBytesLimitHit() || result->bytes > room) result->stamp.exists = false;
     SetDecodedBytesLimit(UINT64_MAX);
+    SetThreadDisplayProfile(nullptr);
     return result;
 }
 
@@ -131,7 +135,8 @@ FileStamp StampOfFile(const wchar_t* path) {
 
 bool SameDecodeSettings(const Settings& decoded, const Settings& now) {
     return decoded.SearchInArchive == now.SearchInArchive && decoded.MaxSizeInArchive == now.MaxSizeInArchive &&
-           decoded.CheckExt_SPI == now.CheckExt_SPI && lstrcmpA(decoded.WICExt, now.WICExt) == 0;
+           decoded.CheckExt_SPI == now.CheckExt_SPI && lstrcmpA(decoded.WICExt, now.WICExt) == 0 &&
+           decoded.ExifOrientation == now.ExifOrientation && decoded.ColorManagement == now.ColorManagement;
 }
 
 ReadAheadWorker* StartReadAheadWorker(HWND window, UINT doneMessage) {

@@ -15,11 +15,13 @@
 #include "viewer/decode/read_ahead_rules.h"
 
 // One decode to run ahead: a file and the settings that the window would
-// decode it under; for an archive's next member, the sub-image index to start
-// from and the direction of the search.
+// decode it under, with the colour profile of the window's display (empty:
+// none); for an archive's next member, the sub-image index to start from and
+// the direction of the search.
 struct ReadAheadJob {
     std::wstring path;
     Settings settings;
+    std::wstring displayProfile;
     int32_t subIndex = 0;
     int direction = 1;
 };
@@ -33,6 +35,7 @@ struct ReadAheadResult {
     int direction;
     FileStamp stamp;
     Settings settings;
+    std::wstring displayProfile;
     DecodedPicture picture;
     DecodeState decode;
     uint64_t bytes;  // decoded bytes of the bitmap

@@ -205,6 +205,13 @@ private:
     HKEY key_ = nullptr;
 };
 
+// What a display with SwappedRedAndGreen.icc gets: sRGB's values with red and
+// green exchanged.
+Rgba RedAndGreenExchanged(Rgba rgba) {
+    for (size_t i = 0; i < rgba.bytes.size(); i += 4) std::swap(rgba.bytes[i], rgba.bytes[i + 1]);
+    return rgba;
+}
+
 TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {
     Create("", L"\"" + LookFolder() + L"AdobeRGB1998.png\"");
     const Rgba srgb = Expected(L"AdobeRGB1998.png");
@@ -216,14 +223,23 @@ TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {
         ASSERT_NE(wcsstr(path, L"SwappedRedAndGreen"), nullptr) << "this Wine takes no display profile";
         Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
         Settle();
-        // The swapped display gets sRGB's values with red and green exchanged.
-        Rgba exchanged = srgb;
-        for (size_t i = 0; i < exchanged.bytes.size(); i += 4) std::swap(exchanged.bytes[i], exchanged.bytes[i + 1]);
-        EXPECT_LE(Difference(Pixels(state_->picture.bitmap), exchanged), 6);
+        EXPECT_LE(Difference(Pixels(state_->picture.bitmap), RedAndGreenExchanged(srgb)), 6);
     }
     Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
     Settle();
     EXPECT_LE(Difference(Pixels(state_->picture.bitmap), srgb), 6);
+}
+
+TEST_F(LookWindow, APictureReadAheadForAnotherDisplayProfileIsConvertedAgain) {
+    const std::wstring folder = MakeScratchFolder(L"look-ahead");
+    for (const wchar_t* name : {L"\\a.png", L"\\b.png"}) {
+        ASSERT_TRUE(CopyFileW((LookFolder() + L"AdobeRGB1998.png").c_str(), (folder + name).c_str(), FALSE));
+    }
+    Create("", L"\"" + folder + L"\\a.png\"");
+    PumpMessages(500);  // b.png is read ahead for the display as it was
+    DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_LE(Difference(Pixels(state_->picture.bitmap), RedAndGreenExchanged(Expected(L"AdobeRGB1998.png"))), 6);
 }
 
 TEST_F(LookWindow, EachComposedFrameOfAnAnimationIsConverted) {

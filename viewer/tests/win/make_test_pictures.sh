@@ -29,5 +29,7 @@ fi
 "$im" -size 64x48 xc:"rgb(10,20,30)" -type TrueColor BMP:v5.bmp
 "$im" -size 40x30 xc:red still.gif
 "$im" -size 40x30 xc:blue -depth 8 -compress None still.tif
+# A photograph whose decode takes a held key's several presses.
+"$im" -size 2400x1800 -seed 6 plasma:fractal -quality 90 slow.jpg
 # A large half-transparent picture: its decoded copy alone is 256 MB.
 "$im" -size 8000x8000 xc:"rgba(40,80,120,0.50196)" PNG32:huge.png

@@ -149,6 +149,37 @@ TEST_F(ReadAhead, AHeldKeyOverThirtyEntriesEndsOnTheLastWithItsPicture) {
     EXPECT_EQ(state_->picture.width, 39);
 }
 
+// Presses every 30 ms over photographs that take longer than that to decode:
+// the window passes entries over and decodes the one the presses stop at.
+DWORD WINAPI PressNextEvery30ms(void* window) {
+    for (int i = 0; i < 9; ++i) {
+        PostMessageW(static_cast<HWND>(window), WM_COMMAND, IDM_NEXT, 0);
+        Sleep(30);
+    }
+    return 0;
+}
+
+TEST_F(ReadAhead, AHeldKeyOverSlowPicturesDecodesTheEntryItStopsAt) {
+    const std::string photo =
+        ReadWholeFile(PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\slow.jpg");
+    ASSERT_FALSE(photo.empty());
+    std::vector<std::wstring> names;
+    for (int i = 0; i < 12; ++i) names.push_back(L"s" + std::to_wstring(10 + i) + L".jpg");
+    const std::wstring folder = MakeFolderWith(L"ra-slow", names);
+    for (const std::wstring& name : names) WriteWholeFile(Join(folder, name), photo);
+    Create("", L"\"" + Join(folder, names[0]) + L"\"");
+    // From a decode, not a picture read ahead: s11 and s12 are, s13 is not.
+    Send(WM_COMMAND, IDM_NEXT);
+    Send(WM_COMMAND, IDM_NEXT);
+    HANDLE presser = CreateThread(nullptr, 0, PressNextEvery30ms, window_, 0, nullptr);
+    while (WaitForSingleObject(presser, 0) == WAIT_TIMEOUT) PumpMessages(5);
+    CloseHandle(presser);
+    for (int i = 0; i < 100 && !state_->picture.bitmap; ++i) PumpMessages(50);
+    EXPECT_EQ(Title(), L"(12/12)s21.jpg");
+    EXPECT_EQ(state_->picture.width, 2400);
+    EXPECT_NE(state_->displayBitmap, nullptr);
+}
+
 TEST_F(ReadAhead, OffDecodesEveryStepOnTheWindowsThread) {
     const std::wstring folder = FolderOfWidths(L"ra-off", 3);
     Create("[SystemSetting]\r\nReadAhead=OFF\r\n", L"\"" + Join(folder, L"p00.bmp") + L"\"");
