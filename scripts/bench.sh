@@ -27,6 +27,8 @@ echo "== large picture"
 "$oxel_wine" ./viewer_picture_benchmark.exe </dev/null
 echo "== stepping through 50 photographs of 4000 x 3000"
 "$oxel_wine" ./viewer_step_benchmark.exe </dev/null
+echo "== the same with ReadAhead=OFF (the cold path)"
+OXEL_READAHEAD=OFF "$oxel_wine" ./viewer_step_benchmark.exe </dev/null
 echo "== stepping through 200 photographs of 1920 x 1080, in a folder and in a zip file"
 "$oxel_wine" ./viewer_archive_benchmark.exe </dev/null
 echo "== animation playback"

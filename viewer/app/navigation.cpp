@@ -100,10 +100,11 @@ void LoadEntry(ViewerState& state, int32_t index, bool decode) {
         return;
     }
     const DWORD start = GetTickCount();
-    if (!TakeReadAhead(state, index)) {
+    const bool readAhead = TakeReadAhead(state, index);
+    if (!readAhead) {
         DecodePicture(path, state.decodeState, state.settings, state.plugins, state.window, 1, state.picture);
     }
-    NoteEntryDecoded(state, GetTickCount() - start);
+    NoteEntryDecoded(state, GetTickCount() - start, readAhead);
     if (state.settings.Anime && IsAnimationFormat(path)) PrepareAnimation(state, path);
 }
 
@@ -113,6 +114,7 @@ bool StepFile(ViewerState& state, int direction) {
     if (direction < 0 && state.currentIndex <= 0) return false;
     const int32_t index = state.currentIndex + (direction > 0 ? 1 : -1);
     LoadEntry(state, index, !PassOverStep(state, index));
+    NoteStepEnded(state);
     SendKeyToFileManager(state, direction);
     // The file manager may have answered a key by closing the viewer, or the
     // list may have gone meanwhile.

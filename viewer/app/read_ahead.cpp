@@ -19,10 +19,13 @@ struct ReadAheadCache {
     int direction = 1;
     int memberDirection = 1;
     // Steps faster than decodes: the entry passed over without a picture, or
-    // -1; when the last step began and ended; how long its decode took.
+    // -1; when the last step began and ended (0: no step since a jump),
+    // whether it was passed over; how long the last decode of an entry took
+    // (or the wait for its read-ahead).
     int32_t passedIndex = -1;
     DWORD stepBegan = 0;
     DWORD stepEnded = 0;
+    bool lastStepPassed = false;
     DWORD decodeMilliseconds = 0;
 };
 
@@ -108,6 +111,12 @@ bool Matches(const ReadAheadResult& result, const std::wstring& path, int32_t su
 bool IsHeld(const ReadAheadCache& cache, const std::wstring& path, int32_t subIndex = 0, int direction = 1) {
     return std::any_of(cache.held.begin(), cache.held.end(),
                        [&](const ReadAheadResult* result) { return Matches(*result, path, subIndex, direction); });
+}
+
+// Whether entry `index` has been decoded ahead.
+bool IsReadAhead(const ViewerState& state, int32_t index) {
+    const std::wstring& path = state.fileList.paths[static_cast<size_t>(index)];
+    return IsHeld(*state.readAhead, path) || HasFinishedReadAhead(state.readAhead->worker, path);
 }
 
 // Whether the members of the shown entry are read ahead: a zip file that the
@@ -202,17 +211,26 @@ bool PassOverStep(ViewerState& state, int32_t index) {
     if (!cache) return false;
     const DWORD now = GetTickCount();
     const DWORD cadence = now - cache->stepBegan;
-    const bool held = now - cache->stepEnded < kHeldKeyGapMilliseconds &&
-                      cache->decodeMilliseconds >= kSlowDecodeMilliseconds;
+    // Steps still come fast after one that was passed over; or they come
+    // fast, pictures are slow to decode and this one is not read ahead yet: a
+    // decode, or a wait for the one under way, would hold up the steps still
+    // to come. An open or another jump starts afresh.
+    const bool held = cache->stepEnded != 0 && now - cache->stepEnded < kHeldKeyGapMilliseconds &&
+                      (cache->lastStepPassed ||
+                       (cache->decodeMilliseconds >= kSlowDecodeMilliseconds && !IsReadAhead(state, index)));
     cache->stepBegan = now;
-    cache->stepEnded = now;
-    if (!held && !AnotherStepQueued(state, index)) return false;
-    // Decoded once no step has come for half as long again as the last gap
-    // between two: a press queued or still to come passes it over first.
+    cache->lastStepPassed = held || AnotherStepQueued(state, index);
+    if (!cache->lastStepPassed) return false;
+    // Decoded once no step has come for twice the last gap between two: a
+    // press queued or still to come passes it over first.
     cache->passedIndex = index;
-    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(40, cadence + cadence / 2));
+    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(60, 2 * cadence));
     SetTimer(state.window, kSettleStepTimer, wait, nullptr);
     return true;
+}
+
+void NoteStepEnded(ViewerState& state) {
+    if (state.readAhead) state.readAhead->stepEnded = GetTickCount();
 }
 
 bool IsPassedOver(const ViewerState& state) {
@@ -222,16 +240,21 @@ bool IsPassedOver(const ViewerState& state) {
            state.picture.height == 0;
 }
 
-void NoteEntryDecoded(ViewerState& state, DWORD milliseconds) {
+void NoteEntryDecoded(ViewerState& state, DWORD milliseconds, bool readAhead) {
     ReadAheadCache* cache = state.readAhead;
     if (!cache) return;
     cache->passedIndex = -1;
-    cache->decodeMilliseconds = milliseconds;
-    cache->stepEnded = GetTickCount();
+    // A picture taken from the read-ahead tells how slow decodes are only
+    // when it had to be waited for.
+    if (!readAhead || milliseconds >= kSlowDecodeMilliseconds) cache->decodeMilliseconds = milliseconds;
 }
 
 void CancelPendingReadAhead(ViewerState& state) {
-    if (state.readAhead) CancelReadAhead(state.readAhead->worker);
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache) return;
+    CancelReadAhead(cache->worker);
+    cache->stepEnded = 0;
+    cache->lastStepPassed = false;
 }
 
 void CollectReadAhead(ViewerState& state) {

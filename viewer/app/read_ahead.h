@@ -20,17 +20,21 @@ void StartReadAhead(ViewerState& state);
 void ScheduleReadAhead(ViewerState& state, int direction);
 
 // Whether the step to entry `index` passes it over without a decode: another
-// step already waits, or steps come faster than the last decode took (a held
-// key). The settle timer (kSettleStepTimer) is then armed; it decodes the
+// step already waits; or it comes just after a step that was passed over, or
+// just after another while pictures are slow to decode and its own is not
+// read ahead (a held key). The settle timer (kSettleStepTimer) is then armed; it decodes the
 // entry that the steps stop at.
 bool PassOverStep(ViewerState& state, int32_t index);
+
+// When a step (NEXT, PREV) has ended, passed over or not.
+void NoteStepEnded(ViewerState& state);
 
 // Whether the shown entry was passed over and still has no picture.
 bool IsPassedOver(const ViewerState& state);
 
-// After an entry's picture was made (or taken from the read-ahead) in
-// `milliseconds`.
-void NoteEntryDecoded(ViewerState& state, DWORD milliseconds);
+// After an entry's picture was made in `milliseconds`, or taken from the
+// read-ahead (`readAhead`), waiting that long.
+void NoteEntryDecoded(ViewerState& state, DWORD milliseconds, bool readAhead);
 
 // A jump (an open, a sort, a delete or move, a list re-read): nothing pending
 // is decoded any more.

@@ -196,6 +196,15 @@ void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path) {
     LeaveCriticalSection(&worker->lock);
 }
 
+bool HasFinishedReadAhead(ReadAheadWorker* worker, const std::wstring& path) {
+    if (!worker) return false;
+    Locked held(worker->lock);
+    for (const ReadAheadResult* result : worker->finished) {
+        if (result->path == path && result->subIndex == 0 && result->direction == 1) return true;
+    }
+    return false;
+}
+
 std::vector<ReadAheadResult*> TakeFinishedReadAhead(ReadAheadWorker* worker) {
     std::vector<ReadAheadResult*> taken;
     if (!worker) return taken;

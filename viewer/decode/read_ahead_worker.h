@@ -60,6 +60,9 @@ void CancelReadAhead(ReadAheadWorker* worker);
 // finished ones).
 void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path);
 
+// Whether `path` (sub-image 0) has been decoded and waits to be taken.
+bool HasFinishedReadAhead(ReadAheadWorker* worker, const std::wstring& path);
+
 // The finished results, handed over to the caller.
 std::vector<ReadAheadResult*> TakeFinishedReadAhead(ReadAheadWorker* worker);
 
