@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "viewer/decode/archive_access.h"
 #include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
@@ -66,6 +67,8 @@ ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
     char extension[MAX_PATH];
     ToAnsiExactly(PathFindExtensionW(job.path.c_str()), extension);
     PluginList none;
+    // Each decode has the archive allowance that the window's gives its own.
+    BeginArchiveAllowance();
     SetDecodedBytesLimit(room);
     SetThreadDisplayProfile(result->displayProfile.c_str());
     result->picture.bitmap = DecodeFile(job.path.c_str(), "", extension, result->decode, result->settings, none,
