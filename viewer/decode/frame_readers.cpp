@@ -86,7 +86,7 @@ HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& t
     if (!BuildGifFrameBytes(state.fileBuffer, state.fileLength, index, k, file)) return nullptr;
     const GifFrameFacts facts = ReadGifFacts(state.fileBuffer, state.fileLength, index, k);
     tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
-    if (tooLarge) return nullptr;
+    if (tooLarge || !FitsDecodedBytesLimit(facts.left + facts.width, facts.top + facts.height)) return nullptr;
     if (facts.delayMs >= 0) picture.delayMs = facts.delayMs;
     if (facts.loopCount >= 0) picture.loopCount = facts.loopCount;
     picture.frameRect = {facts.left, facts.top, facts.width, facts.height};
@@ -136,7 +136,7 @@ HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& t
     PngFrameFacts facts;
     if (ReadPngFrameFacts(state.fileBuffer, index, static_cast<uint32_t>(state.subIndex), facts)) {
         tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
-        if (tooLarge) return nullptr;
+        if (tooLarge || !FitsDecodedBytesLimit(facts.left + facts.width, facts.top + facts.height)) return nullptr;
     }
     std::vector<uint8_t> file;
     if (!BuildPngFrameBytes(state.fileBuffer, state.fileLength, index, static_cast<uint32_t>(state.subIndex), file)) {

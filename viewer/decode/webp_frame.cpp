@@ -67,6 +67,10 @@ HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture&
         tooLarge = true;
         return nullptr;
     }
+    if (!FitsDecodedBytesLimit(count > 1 ? canvasWidth : static_cast<uint32_t>(width),
+                               count > 1 ? canvasHeight : static_cast<uint32_t>(height))) {
+        return nullptr;
+    }
     // The first frame of an animation stands on the whole canvas, so that the
     // picture has the canvas's size even where the frame is smaller; on the
     // empty canvas that changes nothing else.

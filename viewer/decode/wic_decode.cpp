@@ -59,6 +59,12 @@ void SetDecodedBytesLimit(uint64_t limit) {
 
 bool DecodedBytesLimitHit() { return t_bytesLimitHit; }
 
+bool FitsDecodedBytesLimit(uint64_t width, uint64_t height) {
+    if (width * height * 4 <= t_bytesLimit) return true;
+    t_bytesLimitHit = true;
+    return false;
+}
+
 HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource) {
     ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return nullptr;
@@ -112,10 +118,7 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source) {
     if (FAILED(source->GetSize(&width, &height)) || !width || !height) return nullptr;
     const UINT bytes = BufferBytes(width, height);
     if (!bytes || width > 0x7FFFFFFF || height > 0x7FFFFFFF) return nullptr;
-    if (bytes > t_bytesLimit) {
-        t_bytesLimitHit = true;
-        return nullptr;
-    }
+    if (!FitsDecodedBytesLimit(width, height)) return nullptr;
 
     void* bits = nullptr;
     HBITMAP section =

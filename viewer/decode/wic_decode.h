@@ -40,6 +40,11 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source);
 void SetDecodedBytesLimit(uint64_t limit);
 bool DecodedBytesLimitHit();
 
+// Whether a picture of `width` × `height` at four bytes a pixel fits that
+// limit; a refusal counts as a hit. The program's own frame readers ask it
+// before they decode. Sides up to 2^26 each.
+bool FitsDecodedBytesLimit(uint64_t width, uint64_t height);
+
 // Multiplies blue, green and red of every pixel of a 32-bit bitmap by its
 // alpha (value × alpha ÷ 255, rounded down), in place. False, with the bitmap
 // unchanged, when it is not 32-bit or its pixels cannot be had. `opaque`, when
