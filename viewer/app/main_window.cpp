@@ -432,6 +432,11 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
     case kMsgReadAheadDone:
         CollectReadAhead(*state);
         return 0;
+    case WM_KEYUP:
+        // A held key let go: the entry its steps stopped at is decoded now,
+        // without the wait for further presses.
+        if (IsPassedOver(*state)) SetTimer(window, kSettleStepTimer, USER_TIMER_MINIMUM, nullptr);
+        return DefWindowProcW(window, message, wParam, lParam);
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
