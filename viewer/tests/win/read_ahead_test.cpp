@@ -17,11 +17,11 @@
 
 namespace {
 
-// A 24-bit bitmap file of `width` × 8 pixels.
-std::string BitmapFile(int32_t width) {
+// A 24-bit bitmap file of `width` × 8 pixels, every byte of them `value`.
+std::string BitmapFile(int32_t width, char value = '\x40') {
     const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
     const uint32_t pixels = stride * 8;
-    std::string file(54 + pixels, '\x40');
+    std::string file(54 + pixels, value);
     auto put = [&](size_t at, uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
     };
@@ -178,6 +178,38 @@ TEST_F(ReadAhead, AHeldKeyOverSlowPicturesDecodesTheEntryItStopsAt) {
     EXPECT_EQ(Title(), L"(12/12)s21.jpg");
     EXPECT_EQ(state_->picture.width, 2400);
     EXPECT_NE(state_->displayBitmap, nullptr);
+}
+
+// The blue of the shown picture's first pixel.
+int FirstBlue(const ViewerState& state) {
+    BITMAP bm = {};
+    if (!GetObjectW(state.picture.bitmap, sizeof bm, &bm) || !bm.bmBits) return -1;
+    return static_cast<const uint8_t*>(bm.bmBits)[0];
+}
+
+// A picture past what the budget leaves is decoded when shown. The probe: the
+// next file is rewritten with other colours but its old size and write time,
+// which no stamp can tell; a picture read ahead would still show the old ones.
+TEST_F(ReadAhead, APictureLargerThanTheBudgetIsDecodedWhenShown) {
+    for (const char* budget : {"", "ReadAheadMB=1\r\n"}) {
+        SCOPED_TRACE(budget);
+        const std::wstring folder = FolderOfWidths(budget[0] ? L"ra-budget" : L"ra-room", 1);
+        const std::wstring next = Join(folder, L"p01.bmp");
+        WriteWholeFile(next, BitmapFile(40000));  // 1.3 MB decoded
+        Create(std::string("[SystemSetting]\r\n") + budget, L"\"" + Join(folder, L"p00.bmp") + L"\"");
+        LetItRead();
+        WIN32_FILE_ATTRIBUTE_DATA before;
+        ASSERT_TRUE(GetFileAttributesExW(next.c_str(), GetFileExInfoStandard, &before));
+        WriteWholeFile(next, BitmapFile(40000, '\x80'));
+        HANDLE file = CreateFileW(next.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
+        CloseHandle(file);
+        Send(WM_COMMAND, IDM_NEXT);
+        EXPECT_EQ(FirstBlue(*state_), budget[0] ? 0x80 : 0x40);
+        DestroyWindow(window_);
+        Settle();
+    }
 }
 
 TEST_F(ReadAhead, OffDecodesEveryStepOnTheWindowsThread) {
