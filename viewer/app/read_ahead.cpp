@@ -176,7 +176,7 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
     if (direction != 0) cache->direction = direction < 0 ? -1 : 1;
     // While a held key passes entries over, nothing ahead can be known to be
     // wanted: the thread rests until the steps stop.
-    if (cache->passedIndex == state.currentIndex) {
+    if (IsPassedOver(state)) {
         CancelReadAhead(cache->worker);
         return;
     }
