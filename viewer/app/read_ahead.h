@@ -1,9 +1,11 @@
 // Reading ahead on the window's side: after a picture is shown, its
 // neighbours in the direction of travel are handed to the read-ahead thread;
 // what it decodes is held within a budget of decoded bytes and taken by the
-// next step in place of a decode, when the file and the settings are still
-// those it was decoded from. Results may arrive inside a running command's
-// box: they only go into the held set, never onto the screen.
+// next step in place of a decode, when the file, the settings and the
+// display's colour profile are still those it was decoded for. Steps faster
+// than decodes pass entries over and decode the one they stop at. Results may
+// arrive inside a running command's box: they only go into the held set,
+// never onto the screen.
 #pragma once
 
 #include <windows.h>
@@ -16,14 +18,15 @@
 void StartReadAhead(ViewerState& state);
 
 // After entry `currentIndex` was shown, reached in `direction` (+1, -1; 0
-// keeps the last direction).
+// keeps the last direction); also after a list was read again. While the
+// shown entry waits for its picture, the thread rests instead.
 void ScheduleReadAhead(ViewerState& state, int direction);
 
 // Whether the step to entry `index` passes it over without a decode: another
 // step already waits; or it comes just after a step that was passed over, or
 // just after another while pictures are slow to decode and its own is not
-// read ahead (a held key). The settle timer (kSettleStepTimer) is then armed; it decodes the
-// entry that the steps stop at.
+// read ahead (a held key). The settle timer (kSettleStepTimer) is then armed;
+// it decodes the entry that the steps stop at.
 bool PassOverStep(ViewerState& state, int32_t index);
 
 // When a step (NEXT, PREV) has ended, passed over or not.
@@ -36,8 +39,8 @@ bool IsPassedOver(const ViewerState& state);
 // read-ahead (`readAhead`), waiting that long.
 void NoteEntryDecoded(ViewerState& state, DWORD milliseconds, bool readAhead);
 
-// A jump (an open, a sort, a delete or move, a list re-read): nothing pending
-// is decoded any more.
+// A jump (an open, a hand-over, a sort, a delete or move): nothing pending is
+// decoded any more, and the next step starts the held-key timing afresh.
 void CancelPendingReadAhead(ViewerState& state);
 
 // Moves the thread's finished pictures into the held set (kMsgReadAheadDone).
