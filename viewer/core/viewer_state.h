@@ -22,6 +22,11 @@ struct FileFacts {
     uint64_t written;
 };
 
+// A FILETIME as one number.
+inline uint64_t FileTimeValue(const FILETIME& t) {
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
 struct FileList {
     std::vector<std::wstring> paths;
     // One entry per path, in the same order, when the list came from

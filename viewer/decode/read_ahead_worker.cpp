@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 
+#include "viewer/core/viewer_state.h"
 #include "viewer/decode/archive_access.h"
 #include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_file.h"
@@ -40,10 +41,6 @@ struct Locked {
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
 };
-
-uint64_t FileTimeValue(const FILETIME& time) {
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 uint64_t BitmapBytes(HBITMAP bitmap) {
     BITMAP bm = {};

@@ -32,8 +32,6 @@ void FolderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]) {
     PathRemoveFileSpecW(folder);
 }
 
-uint64_t FileTimeValue(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
-
 void EnumerateFolder(const wchar_t* folder, const Settings& settings, FileList& list) {
     list.paths.clear();
     list.facts.clear();

@@ -16,9 +16,6 @@
 // The folder of `path` (the path up to its last element), cut to MAX_PATH.
 void FolderOf(const wchar_t* path, wchar_t (&folder)[MAX_PATH]);
 
-// A FILETIME as one number.
-uint64_t FileTimeValue(const FILETIME& t);
-
 // Empties `list` and fills it with the folder's files in the system's order;
 // directories are left out, and system and hidden files when the settings say.
 void EnumerateFolder(const wchar_t* folder, const Settings& settings, FileList& list);
