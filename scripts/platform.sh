@@ -9,10 +9,11 @@
 oxel_root=${oxel_root:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 oxel_build=${OXEL_BUILD:-$oxel_root/build}
 
-# Succeeds when this machine executes 32-bit x86 programs. Tried on a 93-byte
-# ELF32 program that only calls exit(0): the kernel refuses it with "Exec
-# format error" where IA-32 emulation is off. OXEL_RUN_32BIT=0 or 1 overrides.
-oxel_can_run_32bit() {
+# Succeeds when this machine's kernel executes 32-bit x86 programs. Tried on a
+# 93-byte ELF32 program that only calls exit(0): the kernel refuses it with
+# "Exec format error" where IA-32 emulation is off. OXEL_RUN_32BIT=0 or 1
+# overrides.
+oxel_kernel_runs_32bit() {
   case "${OXEL_RUN_32BIT:-}" in
     0) return 1 ;;
     1) return 0 ;;
@@ -26,6 +27,24 @@ oxel_can_run_32bit() {
     rm -f "$probe"
   fi
   [ "$oxel_32bit_answer" = yes ]
+}
+
+# Succeeds when the 32-bit build can run here: the kernel runs 32-bit code and
+# Wine's 32-bit loader is installed (the setup may have found it impossible to
+# install, when the registry's i386 lists are out of step with the amd64 ones).
+oxel_can_run_32bit() {
+  oxel_kernel_runs_32bit || return 1
+  [ "${OXEL_RUN_32BIT:-}" = 1 ] && return 0
+  [ -x /usr/lib/wine/wine ] && dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"
+}
+
+# Why the 32-bit build does not run here, in a few words.
+oxel_no_32bit_reason() {
+  if oxel_kernel_runs_32bit; then
+    echo "the 32-bit Wine (wine32:i386) is not installed: the package registry could not provide it"
+  else
+    echo "this machine executes no 32-bit programs"
+  fi
 }
 
 # The Windows builds that this machine runs: always the 64-bit twin, and the

@@ -20,7 +20,7 @@ if oxel_can_run_32bit; then
   name=win
 else
   name=win64
-  echo "[run] this machine executes no 32-bit programs: starting the 64-bit twin, build/win64/out/Oxel.exe"
+  echo "[run] $(oxel_no_32bit_reason): starting the 64-bit twin, build/win64/out/Oxel.exe"
 fi
 oxel_wine_env $name
 program="$build/$name/out/Oxel.exe"

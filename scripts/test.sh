@@ -43,10 +43,11 @@ for name in win64 win; do
     builds+=("$build/$name")
     tested+="; $name ($arch, under Wine)"
   else
-    echo "== build/$name ($arch): checked without running; this machine executes no 32-bit programs"
+    why=$(oxel_no_32bit_reason)
+    echo "== build/$name ($arch): checked without running; $why"
     (cd "$build/$name" && ctest --output-on-failure -L static)
     builds+=("$build/$name@static")
-    tested+="; $name ($arch, compiled and checked without running: this machine executes no 32-bit programs)"
+    tested+="; $name ($arch, compiled and checked without running: $why)"
   fi
 done
 
