@@ -4,7 +4,6 @@
 #include <string>
 
 #include "viewer/app/busy_scope.h"
-#include "viewer/app/main_window.h"
 #include "viewer/app/navigation.h"
 #include "viewer/app/open_picture.h"
 #include "viewer/app/read_ahead.h"
@@ -19,9 +18,9 @@
 #include "viewer/filelist/file_list.h"
 #include "viewer/filelist/sort_order.h"
 #include "viewer/fileops/file_operations.h"
+#include "viewer/fileops/information.h"
 #include "viewer/fileops/print_clipboard.h"
 #include "viewer/fileops/save_bitmap.h"
-#include "viewer/fileops/information.h"
 #include "viewer/input/menus.h"
 
 namespace {

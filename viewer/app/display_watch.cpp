@@ -2,8 +2,8 @@
 #include "viewer/app/display_watch.h"
 
 #include "viewer/app/busy_scope.h"
-#include "viewer/decode/colour_transform.h"
 #include "viewer/display/animation.h"
+#include "viewer/look/colour_transform.h"
 
 void WatchDisplay(ViewerState& state, bool settingsChanged) {
     if (!state.settings.ColorManagement || state.closing || !state.window) return;

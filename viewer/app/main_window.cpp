@@ -18,14 +18,15 @@
 #include "viewer/app/mouse.h"
 #include "viewer/app/open_picture.h"
 #include "viewer/app/read_ahead.h"
-#include "viewer/app/startup.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/window_icons.h"
 #include "viewer/app/window_mode.h"
+#include "viewer/archive/archive_access.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/message_box.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/archive_access.h"
 #include "viewer/decode/decode_picture.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
 #include "viewer/display/paint.h"
@@ -36,7 +37,6 @@ const wchar_t kMainWindowClass[] = L"Oxel";
 
 namespace {
 
-const wchar_t* g_commandLine = nullptr;
 
 ViewerState* CreateViewerState(HWND window) {
     ViewerState* state = new (std::nothrow) ViewerState();
@@ -319,10 +319,6 @@ LRESULT HandleMessage(HWND window, ViewerState* state, UINT message, WPARAM wPar
 
 }  // namespace
 
-void SetCreationCommandLine(const wchar_t* commandLine) { g_commandLine = commandLine; }
-
-const wchar_t* CreationCommandLine() { return g_commandLine ? g_commandLine : GetCommandLineW(); }
-
 bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
@@ -342,10 +338,6 @@ HWND CreateMainWindow(HINSTANCE instance) {
     return CreateWindowExW(0, kMainWindowClass, L"Oxel", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                            CW_USEDEFAULT, CW_USEDEFAULT, nullptr, LoadMenuW(instance, L"Oxel_MENU"),
                            instance, nullptr);
-}
-
-ViewerState* GetViewerState(HWND window) {
-    return reinterpret_cast<ViewerState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

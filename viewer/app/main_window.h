@@ -12,12 +12,4 @@ extern const wchar_t kMainWindowClass[];
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance);
 
-// Replaces the process command line for the windows created afterwards (null:
-// the real one again). Lets a test start a window as if from a command line.
-void SetCreationCommandLine(const wchar_t* commandLine);
-const wchar_t* CreationCommandLine();
-
-// The state record of a main window, or null.
-ViewerState* GetViewerState(HWND window);
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

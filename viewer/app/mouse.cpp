@@ -4,7 +4,6 @@
 
 #include <windowsx.h>
 
-#include "viewer/app/main_window.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/display/geometry.h"
 #include "viewer/input/menus.h"

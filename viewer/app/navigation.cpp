@@ -9,6 +9,7 @@
 #include "viewer/app/window_icons.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/decode_picture.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
 #include "viewer/filelist/explorer_sync.h"

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "viewer/core/command_ids.h"
-#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/plugin_answer.h"
-#include "viewer/decode/read_ahead_rules.h"
-#include "viewer/decode/read_ahead_worker.h"
+#include "viewer/decode/file_buffer.h"
+#include "viewer/look/colour_transform.h"
+#include "viewer/plugins/plugin_answer.h"
+#include "viewer/readahead/read_ahead_rules.h"
+#include "viewer/readahead/read_ahead_worker.h"
 
 struct ReadAheadCache {
     ReadAheadWorker* worker = nullptr;

@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "viewer/app/main_window.h"
+#include "viewer/core/viewer_state.h"
 
 namespace {
 

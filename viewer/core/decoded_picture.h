@@ -34,7 +34,7 @@ struct ArchiveIndex;  // the member list of the current archive, kept by the dec
 // (viewer/decode/frame_index.h); freed with the buffer.
 struct FrameIndex;
 // The colour transform of an animation's composed frames
-// (viewer/decode/frame_colour.h); freed with the buffer.
+// (viewer/look/frame_colour.h); freed with the buffer.
 struct FrameColour;
 
 struct DecodeState {

@@ -141,3 +141,8 @@ constexpr UINT kMsgReadAheadDone = WM_APP + 4;
 constexpr UINT_PTR kSlideShowTimer = 1;
 constexpr UINT_PTR kKeepAwakeTimer = 2;
 constexpr UINT_PTR kSettleStepTimer = 3;  // decodes the entry that fast steps stopped at
+
+// The state record attached to a main window (its user data), or null.
+inline ViewerState* GetViewerState(HWND window) {
+    return reinterpret_cast<ViewerState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}

@@ -6,40 +6,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "viewer/decode/archive_access.h"
-#include "viewer/decode/bmp_depth.h"
+#include "viewer/archive/archive_access.h"
 #include "viewer/decode/decoder_steps.h"
-#include "viewer/decode/picture_look.h"
-#include "viewer/decode/tiff_depth.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/formats/bmp_depth.h"
+#include "viewer/formats/tiff_depth.h"
+#include "viewer/imaging/wic_decode.h"
+#include "viewer/look/picture_look.h"
 
 namespace {
 
 bool IsExtension(const char* extension, const char* name) { return lstrcmpiA(extension, name) == 0; }
 
 void ShowArrowCursor() { SetCursor(LoadCursorW(nullptr, IDC_ARROW)); }
-
-// One sharing-friendly read of a whole file into new memory (malloc, as the
-// loading flow frees it with free). Files beyond 2 GiB are refused.
-uint8_t* ReadWholeFileW(const wchar_t* path, uint32_t& length) {
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return nullptr;
-    uint8_t* data = nullptr;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= 0x7FFFFFFF) {
-        DWORD wanted = static_cast<DWORD>(size.QuadPart);
-        data = static_cast<uint8_t*>(malloc(wanted));
-        DWORD got = 0;
-        if (data && (!ReadFile(file, data, wanted, &got, nullptr) || got != wanted)) {
-            free(data);
-            data = nullptr;
-        }
-        if (data) length = wanted;
-    }
-    CloseHandle(file);
-    return data;
-}
 
 int32_t ReadBmpFileDepth(const wchar_t* path) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -119,6 +97,24 @@ HBITMAP Unsupported(DecodedPicture& picture) {
     return nullptr;
 }
 
+// An extracted archive member, decoded by the same rules as any file.
+HBITMAP DecodeArchiveMember(const wchar_t* path, const char* ansiPath, const char* extension,
+                            const Settings& settings, PluginList& plugins, HWND window, int direction,
+                            DecodedPicture& picture) {
+    DecodeState member = {};
+    HBITMAP bitmap = DecodeFile(path, ansiPath, extension, member, settings, plugins, window, direction, picture);
+    FreeFileBuffer(member);
+    return bitmap;
+}
+
+// The archive of the plug-in at `position`, searched with that member decoder.
+HBITMAP ReadPluginArchive(const wchar_t* path, const char* ansiPath, PluginList& plugins, size_t position,
+                          DecodeState& state, const Settings& settings, HWND window, int direction,
+                          DecodedPicture& picture) {
+    return DecodeArchivePluginMember(path, ansiPath, plugins, position, state, settings, window, direction,
+                                     DecodeArchiveMember, picture);
+}
+
 }  // namespace
 
 bool IsAdmittedByWic(const char* extension, const char* wicExtensions) {
@@ -131,38 +127,6 @@ bool IsAdmittedByWic(const char* extension, const char* wicExtensions) {
     CharLowerA(list);
     CharLowerA(wanted);
     return strstr(list, wanted) != nullptr;
-}
-
-int32_t NormalizeSubIndex(int32_t subIndex, uint32_t count) {
-    if (count == 0) return 0;
-    if (subIndex < 0) return static_cast<int32_t>(count - 1);
-    if (static_cast<uint32_t>(subIndex) >= count) return 0;
-    return subIndex;
-}
-
-bool ToAnsiExactly(const wchar_t* wide, char (&ansi)[MAX_PATH]) {
-    BOOL usedDefault = FALSE;
-    if (!WideCharToMultiByte(CP_THREAD_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, ansi, MAX_PATH, nullptr, &usedDefault) ||
-        usedDefault) {
-        ansi[0] = '\0';
-        return false;
-    }
-    return true;
-}
-
-bool ReadFileBuffer(const wchar_t* path, DecodeState& state) {
-    if (state.fileBuffer) return true;
-    uint32_t length = 0;
-    state.fileBuffer = ReadWholeFileW(path, length);
-    state.fileLength = state.fileBuffer ? length : 0;
-    return state.fileBuffer != nullptr;
-}
-
-bool AnsiPathOf(const wchar_t* path, char (&ansi)[MAX_PATH]) {
-    wchar_t shortPath[MAX_PATH];
-    DWORD shortLength = GetShortPathNameW(path, shortPath, MAX_PATH);
-    if (shortLength == 0 || shortLength >= MAX_PATH) lstrcpynW(shortPath, path, MAX_PATH);
-    return ToAnsiExactly(shortPath, ansi);
 }
 
 HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
@@ -188,7 +152,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     if (!plugins.empty() && ansiPath[0]) {
         bool fromArchive = false;
         HBITMAP bitmap = ProbePlugins(path, ansiPath, extension, state, settings, plugins, window, direction,
-                                      DecodeArchivePluginMember, picture, depth, fromArchive);
+                                      ReadPluginArchive, picture, depth, fromArchive);
         if (bitmap && fromArchive) {
             // The member's own decode has told its size and depth.
             ShowArrowCursor();
@@ -266,7 +230,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
 
     if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        if (HBITMAP bitmap = DecodeZipMember(path, state, settings, plugins, window, direction, picture)) {
+        if (HBITMAP bitmap = DecodeZipMember(path, state, settings, plugins, window, direction, DecodeArchiveMember, picture)) {
             // The member's own decode has told its size and the depth of its
             // format; the archive's name has no rule of its own to add.
             ShowArrowCursor();

@@ -11,7 +11,7 @@
 
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/plugin_host.h"
+#include "viewer/plugins/plugin_host.h"
 
 // Decodes sub-image `state.subIndex` of the file at `path` into `picture`;
 // returns its bitmap, or null with `width` = -2. The viewer's own decoders read
@@ -24,21 +24,6 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
                    const Settings& settings, PluginList& plugins, HWND window, int direction,
                    DecodedPicture& picture);
 
-// `wide` in the thread's ANSI code page, exactly: false (and `ansi` empty)
-// when a character has no exact ANSI form or the result does not fit.
-bool ToAnsiExactly(const wchar_t* wide, char (&ansi)[MAX_PATH]);
-
-// The name of an existing file or folder for plug-ins: its short form in the
-// ANSI code page, exactly; false (and `ansi` empty) when it has none.
-bool AnsiPathOf(const wchar_t* path, char (&ansi)[MAX_PATH]);
-
 // Whether "WICExt" admits `extension`: the list is empty, or the extension is
 // not empty and occurs in it, both lowered.
 bool IsAdmittedByWic(const char* extension, const char* wicExtensions);
-
-// The sub-image index after the wrap: -1 (or below) is the last, the count (or
-// beyond) the first.
-int32_t NormalizeSubIndex(int32_t subIndex, uint32_t count);
-
-// Reads the whole file into `state.fileBuffer` unless it holds it already.
-bool ReadFileBuffer(const wchar_t* path, DecodeState& state);

@@ -3,12 +3,9 @@
 
 #include <shlwapi.h>
 
-#include <cstdlib>
-
-#include "viewer/decode/archive_access.h"
+#include "viewer/archive/archive_access.h"
 #include "viewer/decode/decode_file.h"
-#include "viewer/decode/frame_colour.h"
-#include "viewer/decode/frame_index.h"
+#include "viewer/plugins/ansi_path.h"
 
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
                       HWND window, int direction, DecodedPicture& picture) {
@@ -33,15 +30,4 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
     picture.bitmap =
         DecodeFile(path, ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
     return picture.bitmap;
-}
-
-void FreeFileBuffer(DecodeState& state) {
-    // The index (a WebP demultiplexer among it) refers to the buffer.
-    delete state.frameIndex;
-    state.frameIndex = nullptr;
-    free(state.fileBuffer);
-    state.fileBuffer = nullptr;
-    state.fileLength = 0;
-    FreeFrameColour(state);
-    FreeArchiveIndex(state);
 }

@@ -8,7 +8,7 @@
 
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/plugin_host.h"
+#include "viewer/plugins/plugin_host.h"
 
 // Decodes `path` (sub-image `state.subIndex`) into `picture`; returns its
 // bitmap (also in `picture.bitmap`) or null, with `width` = -1 for a missing
@@ -16,7 +16,3 @@
 // an archive searches for its next picture member.
 HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& settings,
                       PluginList& plugins, HWND window, int direction, DecodedPicture& picture);
-
-// Frees the whole-file buffer of the current file and what was found in it:
-// the frame offsets and the archive member list.
-void FreeFileBuffer(DecodeState& state);

@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "viewer/decode/gif_frames.h"
-#include "viewer/decode/png_frames.h"
+#include "viewer/formats/gif_frames.h"
+#include "viewer/formats/png_frames.h"
 
 struct DecodeState;
 struct WebPDemuxer;  // libwebp's

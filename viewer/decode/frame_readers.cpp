@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 #include "viewer/core/pixel_limit.h"
-#include "viewer/decode/decode_file.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/decode/frame_index.h"
-#include "viewer/decode/icon_image.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/formats/icon_image.h"
+#include "viewer/imaging/wic_decode.h"
 
 FrameIndex& FrameIndexOf(const DecodeState& state) {
     DecodeState& owner = const_cast<DecodeState&>(state);

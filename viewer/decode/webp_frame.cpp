@@ -8,10 +8,10 @@
 #include <webp/demux.h>
 
 #include "viewer/core/pixel_limit.h"
-#include "viewer/decode/decode_file.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/decode/frame_index.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

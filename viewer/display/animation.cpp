@@ -17,10 +17,10 @@
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_picture.h"
 #include "viewer/decode/decoder_steps.h"
-#include "viewer/decode/frame_colour.h"
-#include "viewer/decode/wic_decode.h"
 #include "viewer/display/compose.h"
 #include "viewer/display/geometry.h"
+#include "viewer/imaging/wic_decode.h"
+#include "viewer/look/frame_colour.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 
 constexpr int32_t kRotationTile = 1000;
 

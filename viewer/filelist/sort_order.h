@@ -4,7 +4,7 @@
 #pragma once
 
 #include "viewer/core/settings.h"
-#include "viewer/filelist/file_list.h"
+#include "viewer/core/viewer_state.h"
 
 // Reorders the list in place: a name pass, then for methods 2 to 6 a stable key
 // pass, so that entries with equal keys stay in name order. Method 0 keeps the

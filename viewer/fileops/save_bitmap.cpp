@@ -12,9 +12,9 @@
 #include "viewer/core/dialogs.h"
 #include "viewer/core/message_box.h"
 #include "viewer/core/viewer_state.h"
+#include "viewer/display/geometry.h"
 #include "viewer/fileops/path_checks.h"
 #include "viewer/fileops/turned_picture.h"
-#include "viewer/display/geometry.h"
 
 namespace {
 

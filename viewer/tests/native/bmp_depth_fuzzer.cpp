@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "viewer/decode/bmp_depth.h"
+#include "viewer/formats/bmp_depth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly the given length, so any read past it is caught.

@@ -1,6 +1,6 @@
 // The BMP depth rule on headers written byte by byte: each header kind, and
 // files too short to hold the field.
-#include "viewer/decode/bmp_depth.h"
+#include "viewer/formats/bmp_depth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The lattice interpolation on transforms known in closed form: a channel
 // swap comes out exact, a gamma curve within a step or two,
 // and alpha, premultiplied or not, is kept.
-#include "viewer/decode/colour_lattice.h"
+#include "viewer/look/colour_lattice.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/decode/gif_frames.h"
+#include "viewer/formats/gif_frames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);  // exactly `size` bytes, so a read past them is caught

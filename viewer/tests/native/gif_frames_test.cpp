@@ -2,7 +2,7 @@
 // frame, blocks it must skip or stop at, files cut at every length, and the
 // single-frame files, checked against a walk from the start of the file for
 // every frame (what the index saves), byte for byte.
-#include "viewer/decode/gif_frames.h"
+#include "viewer/formats/gif_frames.h"
 
 #include <gtest/gtest.h>
 

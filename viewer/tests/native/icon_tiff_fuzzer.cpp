@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/decode/icon_image.h"
-#include "viewer/decode/tiff_depth.h"
+#include "viewer/formats/icon_image.h"
+#include "viewer/formats/tiff_depth.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "viewer/decode/icon_image.h"
-#include "viewer/decode/tiff_depth.h"
+#include "viewer/formats/icon_image.h"
+#include "viewer/formats/tiff_depth.h"
 
 namespace {
 

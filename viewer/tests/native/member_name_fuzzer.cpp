@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/plugins/plugin_rules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/decode/icc_rules.h"
-#include "viewer/decode/picture_tags.h"
+#include "viewer/formats/icc_rules.h"
+#include "viewer/formats/picture_tags.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);

@@ -3,7 +3,7 @@
 // profiles, odd WebP chunks) and damaged ones, the eight turns of a small
 // picture, and the sRGB rule on the profiles that Debian ships. Cut and
 // hostile files are the fuzzer's.
-#include "viewer/decode/picture_tags.h"
+#include "viewer/formats/picture_tags.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-#include "viewer/decode/icc_rules.h"
+#include "viewer/formats/icc_rules.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The plug-in host's byte rules and the archive member rules: module machine
 // types, the "IgnoreSpi" substring rule, bitmap blocks that must hold what
 // their header says, hostile member names and the member search order.
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/plugins/plugin_rules.h"
 
 #include <gtest/gtest.h>
 

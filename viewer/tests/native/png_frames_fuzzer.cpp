@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "viewer/decode/png_frames.h"
+#include "viewer/formats/png_frames.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> copy(data, data + size);

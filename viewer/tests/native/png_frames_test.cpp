@@ -2,7 +2,7 @@
 // facts, the disposal codes, the depth from the colour type and palette, the
 // frame count held to the frames present, the single-frame files with their
 // recomputed CRCs, and files cut at every length.
-#include "viewer/decode/png_frames.h"
+#include "viewer/formats/png_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The read-ahead rules as tables: which entries come next for a direction and
 // a list, which held pictures a budget gives up, and when a decoded picture
 // no longer stands for its file.
-#include "viewer/decode/read_ahead_rules.h"
+#include "viewer/readahead/read_ahead_rules.h"
 
 #include <gtest/gtest.h>
 

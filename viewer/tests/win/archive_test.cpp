@@ -9,8 +9,8 @@
 #include <string>
 
 #include "decode_test_support.h"
+#include "viewer/archive/archive_access.h"
 #include "viewer/core/command_ids.h"
-#include "viewer/decode/archive_access.h"
 #include "viewer_window.h"
 
 int FilesInTemporaryFolder() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/startup.h"
 #include "viewer/core/message_box.h"
 #include "viewer_window.h"

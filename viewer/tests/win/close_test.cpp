@@ -8,7 +8,7 @@
 
 #include "test_support.h"
 #include "viewer/app/open_picture.h"
-#include "viewer/decode/archive_access.h"
+#include "viewer/archive/archive_access.h"
 #include "viewer/core/command_ids.h"
 #include "viewer_window.h"
 

@@ -13,7 +13,7 @@
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "test_support.h"
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/plugin_host.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
+#include "viewer/plugins/plugin_host.h"
 
 // The test plug-ins and the archives made at build time.
 inline std::wstring TestPlugin(const wchar_t* name) {

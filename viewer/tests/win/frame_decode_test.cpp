@@ -12,7 +12,7 @@
 #include "viewer/core/command_ids.h"
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 #include "decode_test_support.h"
 #include "viewer_window.h"
 

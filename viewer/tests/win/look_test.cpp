@@ -16,9 +16,9 @@
 #include "test_support.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/dialogs.h"
-#include "viewer/decode/colour_transform.h"
-#include "viewer/decode/picture_tags.h"
 #include "viewer/display/animation.h"
+#include "viewer/formats/picture_tags.h"
+#include "viewer/look/colour_transform.h"
 #include "viewer_window.h"
 
 namespace {

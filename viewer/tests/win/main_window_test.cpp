@@ -1,5 +1,6 @@
 // The main window created in the test process: its state record, the bounded
 // hand-over text, and the settings written at close.
+#include "viewer/app/instance.h"
 #include "viewer/app/main_window.h"
 
 #include <gtest/gtest.h>

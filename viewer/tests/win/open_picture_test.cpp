@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/startup.h"
 #include "viewer_window.h"
 

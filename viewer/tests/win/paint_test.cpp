@@ -13,10 +13,10 @@
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/wic_decode.h"
 #include "viewer/display/draw_picture.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

@@ -13,15 +13,15 @@
 #include "test_support.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_file.h"
-#include "viewer/decode/picture_look.h"
-#include "viewer/decode/wic_decode.h"
 #include "viewer/display/draw_picture.h"
 #include "viewer/display/geometry.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_scroll.h"
 #include "viewer/fileops/save_bitmap.h"
+#include "viewer/imaging/wic_decode.h"
+#include "viewer/look/colour_transform.h"
+#include "viewer/look/picture_look.h"
 
 int main(int argc, char** argv) {
     std::wstring path = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\large.jpg";

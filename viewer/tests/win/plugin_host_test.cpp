@@ -12,8 +12,8 @@
 #include <tuple>
 
 #include "decode_test_support.h"
-#include "viewer/decode/archive_access.h"
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/archive/archive_access.h"
+#include "viewer/plugins/plugin_rules.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/startup.h"
 #include "viewer/core/command_ids.h"
 #include "viewer_window.h"

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/startup.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/dialogs.h"
 #include "viewer/core/message_box.h"
-#include "viewer/decode/plugin_host.h"
 #include "viewer/fileops/print_clipboard.h"
+#include "viewer/plugins/plugin_host.h"
 #include "viewer_window.h"
 
 namespace {

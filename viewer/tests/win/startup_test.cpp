@@ -1,5 +1,6 @@
 // Start-up of the real program in processes of its own: the missing settings
 // file, and the hand-over of a command line to a running instance.
+#include "viewer/app/instance.h"
 #include "viewer/app/startup.h"
 
 #include <gtest/gtest.h>

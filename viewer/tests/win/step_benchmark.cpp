@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/app/main_window.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/decode_picture.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 #include "viewer_window.h"
 
 #include "test_support.h"
+#include "viewer/app/instance.h"
 #include "viewer/core/dialogs.h"
 #include "viewer/core/message_box.h"
 

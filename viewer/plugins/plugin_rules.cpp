@@ -1,5 +1,5 @@
 // Plug-in and archive rules; see plugin_rules.h.
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/plugins/plugin_rules.h"
 
 #include <cstring>
 

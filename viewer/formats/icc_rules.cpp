@@ -1,6 +1,6 @@
 // ICC profile rules; see icc_rules.h. The tag table and every tag are checked
 // against the profile's bytes before they are read.
-#include "viewer/decode/icc_rules.h"
+#include "viewer/formats/icc_rules.h"
 
 #include <cmath>
 #include <cstring>

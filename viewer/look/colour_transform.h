@@ -21,7 +21,7 @@ bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]);
 void SetThreadDisplayProfile(const wchar_t* path);
 
 // One transform, deleted once, with its results on the colour lattice
-// (viewer/decode/colour_lattice.h), by which pictures are converted. Not
+// (viewer/look/colour_lattice.h), by which pictures are converted. Not
 // copyable.
 class ColourTransform {
 public:

@@ -1,8 +1,8 @@
 // The transform of an animation's frames; see frame_colour.h.
-#include "viewer/decode/frame_colour.h"
+#include "viewer/look/frame_colour.h"
 
-#include "viewer/decode/colour_transform.h"
-#include "viewer/decode/picture_look.h"
+#include "viewer/look/colour_transform.h"
+#include "viewer/look/picture_look.h"
 
 struct FrameColour {
     wchar_t display[MAX_PATH];  // the display profile the transform was made for

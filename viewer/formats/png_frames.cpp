@@ -1,5 +1,5 @@
 // PNG chunk walker; see png_frames.h.
-#include "viewer/decode/png_frames.h"
+#include "viewer/formats/png_frames.h"
 
 #include <cstring>
 

@@ -12,7 +12,7 @@
 
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/colour_transform.h"
+#include "viewer/look/colour_transform.h"
 
 // What a decoder's bitmap holds: a built-in 32-bit top-down DIB section with
 // straight or premultiplied alpha, or a plug-in's bitmap of any kind.

@@ -1,13 +1,13 @@
 // The plug-in host; see plugin_host.h.
-#include "viewer/decode/plugin_host.h"
+#include "viewer/plugins/plugin_host.h"
 
 #include <shlwapi.h>
 
 #include <cstring>
 #include <vector>
 
-#include "viewer/decode/plugin_guard.h"
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/plugins/plugin_guard.h"
+#include "viewer/plugins/plugin_rules.h"
 
 namespace {
 

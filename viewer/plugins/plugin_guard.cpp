@@ -7,7 +7,7 @@
 // LeaveGuard, on the stack just below RunGuarded's frame (the frames of the
 // call are abandoned; after a stack overflow there is no room left where the
 // fault happened), and LeaveGuard jumps back into RunGuarded.
-#include "viewer/decode/plugin_guard.h"
+#include "viewer/plugins/plugin_guard.h"
 
 #include <float.h>
 #include <intrin.h>

@@ -1,7 +1,7 @@
 // TIFF depth; see tiff_depth.h. One pass over the first directory, so that no
 // order of the tags can make the walk restart; every offset is checked
 // against the length of the data before it is read.
-#include "viewer/decode/tiff_depth.h"
+#include "viewer/formats/tiff_depth.h"
 
 #include <cstring>
 #include <vector>

@@ -1,5 +1,5 @@
 // The read-ahead rules; see read_ahead_rules.h.
-#include "viewer/decode/read_ahead_rules.h"
+#include "viewer/readahead/read_ahead_rules.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // the lattice, which is cut into six tetrahedra along its diagonal; the pixel
 // is the weighted sum of the four corners of its tetrahedron, weights in
 // 1/256.
-#include "viewer/decode/colour_lattice.h"
+#include "viewer/look/colour_lattice.h"
 
 #include <algorithm>
 #include <cstring>

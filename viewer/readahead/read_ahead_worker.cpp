@@ -1,7 +1,7 @@
 // The read-ahead thread; see read_ahead_worker.h. One lock guards the request
 // queue, the finished list and the flags; the thread waits on an event when
 // there is nothing to do and checks for cancellation between its stages.
-#include "viewer/decode/read_ahead_worker.h"
+#include "viewer/readahead/read_ahead_worker.h"
 
 #include <objbase.h>
 #include <shlwapi.h>
@@ -9,12 +9,13 @@
 #include <cstdlib>
 #include <deque>
 
+#include "viewer/archive/archive_access.h"
 #include "viewer/core/viewer_state.h"
-#include "viewer/decode/archive_access.h"
-#include "viewer/decode/colour_transform.h"
 #include "viewer/decode/decode_file.h"
-#include "viewer/decode/decode_picture.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/decode/file_buffer.h"
+#include "viewer/imaging/wic_decode.h"
+#include "viewer/look/colour_transform.h"
+#include "viewer/plugins/ansi_path.h"
 
 struct ReadAheadWorker {
     HWND window = nullptr;

@@ -1,15 +1,15 @@
 // Profile and orientation of a still picture; see picture_look.h. The file is
 // read through a mapped view unless the decoder holds it already: the
 // walkers touch its headers and chunk lengths only.
-#include "viewer/decode/picture_look.h"
+#include "viewer/look/picture_look.h"
 
 #include <wincodec.h>
 
 #include <vector>
 
-#include "viewer/decode/icc_rules.h"
-#include "viewer/decode/picture_tags.h"
-#include "viewer/decode/wic_decode.h"
+#include "viewer/formats/icc_rules.h"
+#include "viewer/formats/picture_tags.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Orientation and profile walkers; see picture_tags.h. Every read goes
 // through a cursor that refuses to pass the end of its data, and every length
 // taken from the file is checked against what remains before it is used.
-#include "viewer/decode/picture_tags.h"
+#include "viewer/formats/picture_tags.h"
 
 #include <zlib.h>
 

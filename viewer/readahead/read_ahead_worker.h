@@ -12,7 +12,7 @@
 
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
-#include "viewer/decode/read_ahead_rules.h"
+#include "viewer/readahead/read_ahead_rules.h"
 
 // One decode to run ahead: a file and the settings that the window would
 // decode it under, with the colour profile of the window's display (empty:

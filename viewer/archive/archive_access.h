@@ -18,7 +18,18 @@
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
 #include "viewer/core/viewer_state.h"
-#include "viewer/decode/temp_folder.h"
+#include "viewer/plugins/plugin_host.h"
+#include "viewer/plugins/temp_folder.h"
+
+// Decodes an extracted member file like a plain file (`extension` is that of
+// its name; `ansiPath` its name for plug-ins, empty when it has none), with a
+// decode state of its own that it frees again. The dispatcher hands its own
+// decode down, so that a member is decoded by the same rules as any file,
+// archives inside archives included, without the archive access knowing the
+// dispatcher.
+typedef HBITMAP (*MemberDecoder)(const wchar_t* path, const char* ansiPath, const char* extension,
+                                 const Settings& settings, PluginList& plugins, HWND window, int direction,
+                                 DecodedPicture& picture);
 
 // Starts the allowance of one decode (DecodePicture) across every archive
 // nesting level: members tried, and directory entries listed. Once it is
@@ -31,12 +42,12 @@ void BeginArchiveAllowance();
 // `state.subIndex` in `direction`; null, with `width` = -2 (and `height` = -4
 // when a member was over "MaxSizeInArchive"), when none does.
 HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
-                        HWND window, int direction, DecodedPicture& picture);
+                        HWND window, int direction, MemberDecoder decodeMember, DecodedPicture& picture);
 
 // The same for an archive that the plug-in at `position` accepted.
 HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, PluginList& plugins, size_t position,
                                   DecodeState& state, const Settings& settings, HWND window, int direction,
-                                  DecodedPicture& picture);
+                                  MemberDecoder decodeMember, DecodedPicture& picture);
 
 // Extracts one member of a plug-in archive with "GetFile" (into memory, or
 // into a folder of the temporary folder when the plug-in cannot give it in
@@ -44,7 +55,7 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
 // written, is over the size limit.
 HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t position,
                             const spi::ArchiveMemberRecord& record, const Settings& settings, HWND window,
-                            int direction, DecodedPicture& picture, bool& tooLarge);
+                            int direction, MemberDecoder decodeMember, DecodedPicture& picture, bool& tooLarge);
 
 // Forgets the member list kept for the current archive.
 void FreeArchiveIndex(DecodeState& state);

@@ -1,7 +1,7 @@
 // WIC decoding; see wic_decode.h. A factory is made for each call and every
 // object is released before the call returns, so nothing WIC holds outlives a
 // picture.
-#include "viewer/decode/wic_decode.h"
+#include "viewer/imaging/wic_decode.h"
 
 namespace {
 

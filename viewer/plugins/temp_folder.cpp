@@ -1,6 +1,6 @@
 // The temporary folder; see temp_folder.h. A viewer's folder is named
 // "<process id>-<start time as 16 hex digits>".
-#include "viewer/decode/temp_folder.h"
+#include "viewer/plugins/temp_folder.h"
 
 #include <shlwapi.h>
 

@@ -1,9 +1,9 @@
 // Icon directory walker; see icon_image.h.
-#include "viewer/decode/icon_image.h"
+#include "viewer/formats/icon_image.h"
 
 #include <cstring>
 
-#include "viewer/decode/png_frames.h"
+#include "viewer/formats/png_frames.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The plug-in question of the read-ahead; see plugin_answer.h. It asks what
 // the dispatcher asks first, and nothing more: no plug-in decodes here.
-#include "viewer/decode/plugin_answer.h"
+#include "viewer/plugins/plugin_answer.h"
 
 #include <shlwapi.h>
 
 #include "spi/susie.h"
-#include "viewer/decode/decode_file.h"
-#include "viewer/decode/plugin_guard.h"
+#include "viewer/plugins/ansi_path.h"
+#include "viewer/plugins/plugin_guard.h"
 
 bool PluginWouldAnswer(const wchar_t* path, const Settings& settings, PluginList& plugins) {
     if (plugins.empty()) return false;

@@ -1,6 +1,6 @@
 // GIF block walker; see gif_frames.h. Every read is checked against what
 // remains of the data, written as `n > length - pos` so that it cannot wrap.
-#include "viewer/decode/gif_frames.h"
+#include "viewer/formats/gif_frames.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // Archive access; see archive_access.h.
-#include "viewer/decode/archive_access.h"
+#include "viewer/archive/archive_access.h"
 
 // unzip.h first: iowin32.h needs its declarations.
 // clang-format off
@@ -14,10 +14,9 @@
 #include <vector>
 
 #include "viewer/core/input_waiting.h"
-#include "viewer/decode/decode_file.h"
-#include "viewer/decode/decode_picture.h"
-#include "viewer/decode/plugin_host.h"
-#include "viewer/decode/plugin_rules.h"
+#include "viewer/plugins/ansi_path.h"
+#include "viewer/plugins/plugin_host.h"
+#include "viewer/plugins/plugin_rules.h"
 
 struct ZipMember {
     char name[kSafeMemberNameMax + 1];  // the safe bare name it is extracted under
@@ -138,6 +137,7 @@ struct MemberSearch {
     PluginList* plugins;
     HWND window;
     int direction;
+    MemberDecoder decodeMember;
     DecodedPicture* picture;
     uint64_t limit;
     bool tooLarge;
@@ -154,13 +154,11 @@ HBITMAP DecodeMemberFile(const wchar_t* path, const char* name, MemberSearch& se
     DecodedPicture& picture = *search.picture;
     char ansiPath[MAX_PATH];
     AnsiPathOf(path, ansiPath);
-    DecodeState member = {};
     int32_t lastIndex = picture.lastIndex;
     picture.width = 0;
     picture.height = 0;
-    HBITMAP bitmap = DecodeFile(path, ansiPath, MemberExtension(name), member, *search.settings, *search.plugins,
-                                search.window, search.direction, picture);
-    FreeFileBuffer(member);
+    HBITMAP bitmap = search.decodeMember(path, ansiPath, MemberExtension(name), *search.settings, *search.plugins,
+                                         search.window, search.direction, picture);
     picture.lastIndex = lastIndex;
     DeleteFileW(path);
     return bitmap;
@@ -271,7 +269,8 @@ bool TryPluginMember(int32_t k, void* data) {
     search.reached = k + 1;
     const spi::ArchiveMemberRecord& record = search.index->pluginMembers[static_cast<size_t>(k)];
     search.bitmap = ExtractPluginMember(search.ansiPath, *search.plugins, search.position, record, *search.settings,
-                                        search.window, search.direction, *search.picture, search.tooLarge);
+                                        search.window, search.direction, search.decodeMember, *search.picture,
+                                        search.tooLarge);
     return search.bitmap != nullptr;
 }
 
@@ -341,7 +340,7 @@ void BeginArchiveAllowance() {
 }
 
 HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,
-                        HWND window, int direction, DecodedPicture& picture) {
+                        HWND window, int direction, MemberDecoder decodeMember, DecodedPicture& picture) {
     NestingScope scope;
     unzFile zip = scope.allowed ? OpenZip(path) : nullptr;
     if (!zip) {
@@ -351,7 +350,7 @@ HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings&
     WIN32_FILE_ATTRIBUTE_DATA facts;
     ArchiveIndex* index = KeptIndex(state, path, nullptr, facts);
     if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, nullptr, facts)));
-    MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
+    MemberSearch search = {index, &settings, &plugins, window, direction, decodeMember, &picture, SizeLimit(settings),
                            false, nullptr, zip, nullptr, 0, 0};
     HBITMAP bitmap = Search(search, state, TryZipMember);
     unzClose(zip);
@@ -360,7 +359,7 @@ HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings&
 
 HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, PluginList& plugins, size_t position,
                                   DecodeState& state, const Settings& settings, HWND window, int direction,
-                                  DecodedPicture& picture) {
+                                  MemberDecoder decodeMember, DecodedPicture& picture) {
     NestingScope scope;
     if (!scope.allowed) {
         picture.width = kStatusUnsupported;
@@ -382,14 +381,14 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
         ReadPluginIndex(list, *index);
         FreePluginBlock(list);
     }
-    MemberSearch search = {index, &settings, &plugins, window, direction, &picture, SizeLimit(settings),
+    MemberSearch search = {index, &settings, &plugins, window, direction, decodeMember, &picture, SizeLimit(settings),
                            false, nullptr, nullptr, ansiPath, position, 0};
     return Search(search, state, TryPluginMember);
 }
 
 HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t position,
                             const spi::ArchiveMemberRecord& record, const Settings& settings, HWND window,
-                            int direction, DecodedPicture& picture, bool& tooLarge) {
+                            int direction, MemberDecoder decodeMember, DecodedPicture& picture, bool& tooLarge) {
     char name[kSafeMemberNameMax + 1];
     if (!MakeSafeMemberName(record.fileName, name) || !MemberExtension(name)[0]) return nullptr;
     const uint64_t limit = SizeLimit(settings);
@@ -397,7 +396,7 @@ HBITMAP ExtractPluginMember(const char* ansiPath, PluginList& plugins, size_t po
         tooLarge = true;
         return nullptr;
     }
-    MemberSearch search = {nullptr, &settings, &plugins, window, direction, &picture, limit,
+    MemberSearch search = {nullptr, &settings, &plugins, window, direction, decodeMember, &picture, limit,
                            false, nullptr, nullptr, ansiPath, position, 0};
     HLOCAL block = nullptr;
     int32_t result =

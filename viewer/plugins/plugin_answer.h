@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "viewer/core/settings.h"
-#include "viewer/decode/plugin_host.h"
+#include "viewer/plugins/plugin_host.h"
 
 // True when the dispatcher would hand `path` to a loaded plug-in: one whose
 // extensions list it (when "CheckExt_SPI" is on) and whose IsSupported says

@@ -2,9 +2,9 @@
 // part of every Windows since 95, but is loaded by name at first use from the
 // system folder, so that the output folder's imports stay the ones a clean
 // system has and a picture without a profile never loads it.
-#include "viewer/decode/colour_transform.h"
+#include "viewer/look/colour_transform.h"
 
-#include "viewer/decode/colour_lattice.h"
+#include "viewer/look/colour_lattice.h"
 
 #include <icm.h>
 

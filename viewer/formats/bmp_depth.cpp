@@ -1,5 +1,5 @@
 // BMP header depth; see bmp_depth.h.
-#include "viewer/decode/bmp_depth.h"
+#include "viewer/formats/bmp_depth.h"
 
 namespace {
 
