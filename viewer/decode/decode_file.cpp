@@ -8,6 +8,7 @@
 
 #include "viewer/archive/archive_access.h"
 #include "viewer/decode/decoder_steps.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/formats/bmp_depth.h"
 #include "viewer/formats/tiff_depth.h"
 #include "viewer/imaging/wic_decode.h"
@@ -230,7 +231,8 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
 
     if (IsExtension(extension, ".zip") && settings.SearchInArchive) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        if (HBITMAP bitmap = DecodeZipMember(path, state, settings, plugins, window, direction, DecodeArchiveMember, picture)) {
+        if (HBITMAP bitmap =
+                DecodeZipMember(path, state, settings, plugins, window, direction, DecodeArchiveMember, picture)) {
             // The member's own decode has told its size and the depth of its
             // format; the archive's name has no rule of its own to add.
             ShowArrowCursor();

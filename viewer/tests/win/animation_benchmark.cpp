@@ -17,6 +17,7 @@
 #include "viewer/app/main_window.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/decode/decode_picture.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/display/animation.h"
 #include "viewer/imaging/wic_decode.h"
 

@@ -13,7 +13,9 @@
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/decode_picture.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/imaging/wic_decode.h"
+#include "viewer/plugins/ansi_path.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "test_support.h"
 #include "viewer/core/settings.h"
 #include "viewer/decode/decode_picture.h"
+#include "viewer/decode/file_buffer.h"
 #include "viewer/imaging/wic_decode.h"
 #include "viewer/plugins/plugin_host.h"
 
