@@ -6,8 +6,9 @@ source) reach each other through their includes, no source file is over 600
 lines, no folder holds more than about a fifth of the program's lines, and
 the README's Layout table names every folder with what the build lets it use.
 
-Usage: check-layout.py LAYOUT_FILE REPOSITORY
-Prints each fault and exits 1 when there is one."""
+Usage: check-layout.py LAYOUT_FILE REPOSITORY [REPORT.xml]
+Prints each fault and exits 1 when there is one; writes a one-case JUnit report
+when asked, as the other tests do."""
 import os
 import re
 import sys
@@ -58,7 +59,19 @@ def circles(graph):
     return groups
 
 
-def main(layout_path, root):
+def write_report(path, faults):
+    from xml.sax.saxutils import escape
+    failure = ''
+    if faults:
+        failure = '<failure message="%d faults">%s</failure>' % (len(faults), escape('\n'.join(faults)))
+    with open(path, 'w') as f:
+        f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+                '<testsuites tests="1" failures="%d"><testsuite name="Layout" tests="1" failures="%d">'
+                '<testcase name="FoldersIncludeOnlyWhatTheyUse" classname="Layout">%s</testcase>'
+                '</testsuite></testsuites>\n' % (bool(faults), bool(faults), failure))
+
+
+def main(layout_path, root, report=None):
     faults = []
     uses = read_layout(layout_path)
     for group in circles(uses):
@@ -127,13 +140,15 @@ def main(layout_path, root):
 
     for fault in faults:
         print(fault)
+    if report:
+        write_report(report, faults)
     print(f'{len(uses)} folders, {len(units)} units, {total} lines: '
           + ('layout sound' if not faults else f'{len(faults)} faults'))
     return 1 if faults else 0
 
 
 if __name__ == '__main__':
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         print(__doc__)
         sys.exit(2)
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(*sys.argv[1:]))

@@ -165,6 +165,14 @@ prepare_wine() {
       done' "$oxel_wine" >/dev/null 2>&1 || true
     "$oxel_wineserver" -w || true
   fi
+  # The Japanese face that Oxel asks for is IPAGothic here, whatever other
+  # fonts the machine has: without it Wine takes a face by character set, and
+  # which one depends on the machine (some have no kanji).
+  if ! grep -qs '"MS UI Gothic"="IPAGothic"' "$prefix/user.reg"; then
+    xvfb-run -a "$oxel_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d IPAGothic /f \
+      >/dev/null 2>&1 || true
+    "$oxel_wineserver" -w || true
+  fi
   # Wine rewrites the links of its own faces (Tahoma among them) whenever the
   # code page changes, and the Japanese test run changes it. The menus, the
   # status bar and the tooltips are therefore drawn in IPAGothic itself, which

@@ -252,10 +252,7 @@ void RefreshTooltip(ViewerState& state) {
     if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return;
     wchar_t text[kInformationChars];
     PictureInformation(state.settings, state.picture.bitmap ? &state.picture : nullptr, path, text);
-    state.toolInfo.lpszText = text;
-    SendMessageW(state.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
-    SendMessageW(state.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
-    state.toolInfo.lpszText = nullptr;
+    SetTooltipText(state, text);
     SendMessageW(state.tooltip, TTM_ACTIVATE, TRUE, 0);
 }
 

@@ -274,6 +274,8 @@ void OnDestroy(HWND window, ViewerState* state) {
     ReleaseViewerResources(*state);
     if (state->tooltip) DestroyWindow(state->tooltip);
     state->tooltip = nullptr;
+    if (state->tooltipFont) DeleteObject(state->tooltipFont);
+    state->tooltipFont = nullptr;
     ReleaseFileIcons(*state);
     RemovePropW(window, kInstanceProperty);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);

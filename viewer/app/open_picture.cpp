@@ -25,6 +25,7 @@
 #include "viewer/decode/decode_picture.h"
 #include "viewer/display/animation.h"
 #include "viewer/display/geometry.h"
+#include "viewer/display/japanese_font.h"
 #include "viewer/filelist/file_list.h"
 #include "viewer/fileops/information.h"
 #include "viewer/input/menus.h"
@@ -121,10 +122,7 @@ void SetUpTooltip(ViewerState& state, bool pathExists) {
         wchar_t text[kInformationChars];
         PictureInformation(state.settings, state.picture.bitmap ? &state.picture : nullptr,
                            state.fileList.paths[state.currentIndex].c_str(), text);
-        state.toolInfo.lpszText = text;
-        SendMessageW(state.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
-        SendMessageW(state.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
-        state.toolInfo.lpszText = nullptr;
+        SetTooltipText(state, text);
     }
     SendMessageW(state.tooltip, TTM_SETMAXTIPWIDTH, 0, 520);
     SendMessageW(state.tooltip, TTM_SETDELAYTIME, TTDT_INITIAL,
@@ -135,7 +133,35 @@ void SetUpTooltip(ViewerState& state, bool pathExists) {
     }
 }
 
+// The tooltip draws in the system's status font, which on a Windows without
+// the Japanese fonts has no kanji: it is given a Japanese face then.
+void FitTooltipFont(ViewerState& state, const wchar_t* text) {
+    if (state.settings.English) return;
+    HDC dc = GetDC(state.tooltip);
+    if (!dc) return;
+    HFONT current = reinterpret_cast<HFONT>(SendMessageW(state.tooltip, WM_GETFONT, 0, 0));
+    if (!current) current = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (!FontHoldsText(dc, current, text)) {
+        LOGFONTW shape = {};
+        GetObjectW(current, sizeof shape, &shape);
+        if (HFONT japanese = CreateJapaneseFont(dc, shape.lfHeight, text)) {
+            SendMessageW(state.tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(japanese), FALSE);
+            if (state.tooltipFont) DeleteObject(state.tooltipFont);
+            state.tooltipFont = japanese;
+        }
+    }
+    ReleaseDC(state.tooltip, dc);
+}
+
 }  // namespace
+
+void SetTooltipText(ViewerState& state, wchar_t* text) {
+    FitTooltipFont(state, text);
+    state.toolInfo.lpszText = text;
+    SendMessageW(state.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
+    SendMessageW(state.tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&state.toolInfo));
+    state.toolInfo.lpszText = nullptr;
+}
 
 std::wstring TakeDroppedPath(HDROP drop) {
     UINT length = DragQueryFileW(drop, 0, nullptr, 0);

@@ -25,3 +25,7 @@ void DecodeCurrentEntry(ViewerState& state);
 
 // The display bitmap again from the decoded picture, turned by the rotation.
 void RebuildDisplayBitmap(ViewerState& state);
+
+// Gives the tooltip `text` as its tool's text, in a face that has its
+// characters.
+void SetTooltipText(ViewerState& state, wchar_t* text);

@@ -78,6 +78,7 @@ struct ViewerState {
     HWND filerFocus;
     int32_t keySendingOn;
     HWND tooltip;
+    HFONT tooltipFont;  // a Japanese face for the tooltip, where its own lacks the text's characters
     TOOLINFOW toolInfo;
     int32_t clickArmed;
     int32_t leftUpArmed;

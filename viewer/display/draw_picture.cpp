@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "viewer/display/japanese_font.h"
 #include "viewer/display/resample_bitmap.h"
 #include "viewer/display/status_text.h"
 #include "viewer/display/view_scroll.h"
@@ -92,20 +93,18 @@ void DrawPlain(HDC back, HDC source, int32_t bitmapWidth, int32_t bitmapHeight, 
     }
 }
 
-// While it lives, a font that can show the Japanese texts is selected into
-// the context: the stock system font of a non-Japanese system has no kana or
+// While it lives, a font that can show a Japanese text is selected into the
+// context: the stock system font of a non-Japanese system has no kana or
 // kanji, and would draw empty boxes. Its height follows the current font.
 struct JapaneseText {
     HDC dc;
     HFONT font = nullptr;
     HGDIOBJ previous = nullptr;
-    JapaneseText(HDC target, bool wanted) : dc(target) {
+    JapaneseText(HDC target, bool wanted, const wchar_t* text) : dc(target) {
         if (!wanted) return;
         TEXTMETRICW metrics = {};
         GetTextMetricsW(dc, &metrics);
-        font = CreateFontW(metrics.tmHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                           L"MS UI Gothic");
+        font = CreateJapaneseFont(dc, metrics.tmHeight, text);
         if (font) previous = SelectObject(dc, font);
     }
     ~JapaneseText() {
@@ -199,7 +198,8 @@ void DrawStatus(HWND window, HDC dc, const RECT& client, const wchar_t* path, co
     const int32_t cw = client.right - client.left;
     const int32_t ch = client.bottom - client.top;
     const bool english = settings.English != 0;
-    JapaneseText japanese(dc, !english);
+    const wchar_t* message = StatusMessage(statusWidth, statusHeight, english);
+    JapaneseText japanese(dc, !english, message);
 
     if (statusWidth == kStatusUnsupported) {
         // By name only: the icon and type of the extension, whatever the
@@ -211,7 +211,6 @@ void DrawStatus(HWND window, HDC dc, const RECT& client, const wchar_t* path, co
                        DI_NORMAL);
             DestroyIcon(info.hIcon);
         }
-        const wchar_t* message = StatusMessage(statusWidth, statusHeight, english);
         SIZE extent = {};
         GetTextExtentPoint32W(dc, message, lstrlenW(message), &extent);
         DrawCentredLine(dc, message, cw, client.top + (ch - 32) / 2 - extent.cy - 4);
@@ -221,8 +220,7 @@ void DrawStatus(HWND window, HDC dc, const RECT& client, const wchar_t* path, co
         }
     } else if (statusWidth == kStatusMissing) {
         RECT whole = client;
-        DrawTextW(dc, StatusMessage(statusWidth, statusHeight, english), -1, &whole,
-                  DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(dc, message, -1, &whole, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     }
 }
 
@@ -254,7 +252,7 @@ void PaintClient(HWND window, HDC dc, const PaintRequest& request, const Setting
                                               request.title ? request.title : L"", sizeAndColors,
                                               settings.FitOut != 0, settings.FitIn != 0, english,
                                               settings.zoomPercent);
-        JapaneseText japanese(dc, !english);
+        JapaneseText japanese(dc, !english, text.c_str());
         DrawTextW(dc, text.c_str(), -1, &client, DT_WORDBREAK | DT_LEFT | DT_TOP | DT_NOPREFIX);
     }
 }

@@ -8,6 +8,8 @@
 
 #include "test_support.h"
 #include "viewer/core/settings.h"
+#include "viewer/display/draw_picture.h"
+#include "viewer/display/japanese_font.h"
 #include "viewer/fileops/file_information.h"
 
 namespace {
@@ -69,6 +71,23 @@ TEST(BuildInformationText, AFileThatIsGoneKeepsItsLines) {
     Settings settings = LoadSettings(ini.c_str());
     settings.English = 1;
     EXPECT_EQ(BuildInformationText(settings, nullptr, path.c_str()), path + L"\n" + TypeName(path) + L"\n?\nModified:");
+}
+
+// Whatever Japanese faces the system has, the texts are drawn in one that has
+// every character of them (not the empty boxes of a face without kanji).
+TEST(JapaneseFont, EveryJapaneseTextGetsAFaceWithAllItsCharacters) {
+    const wchar_t* const texts[] = {StatusMessage(-2, 0, false), StatusMessage(-2, -4, false),
+                                    StatusMessage(-1, 0, false), L"\u66F4\u65B0\u65E5\u6642\uFF1A2020/10/23",
+                                    L"640\u00D7480\u00D7256\u8272"};
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (size_t k = 0; k < sizeof texts / sizeof texts[0]; ++k) {
+        const wchar_t* text = texts[k];
+        HFONT font = CreateJapaneseFont(dc, 16, text);
+        ASSERT_NE(font, nullptr);
+        EXPECT_TRUE(FontHoldsText(dc, font, text)) << "boxes in the face chosen for text " << k;
+        DeleteObject(font);
+    }
+    DeleteDC(dc);
 }
 
 }  // namespace
