@@ -4,6 +4,7 @@
 // system has and a picture without a profile never loads it.
 #include "viewer/look/colour_transform.h"
 
+#include "viewer/core/float_state.h"
 #include "viewer/look/colour_lattice.h"
 
 #include <icm.h>
@@ -165,6 +166,11 @@ DWORD WINAPI ConvertShare(void* parameter) {
     return 0;
 }
 
+DWORD WINAPI ConvertShareThread(void* parameter) {
+    SetProgramFloatState();
+    return ConvertShare(parameter);
+}
+
 // Below this many pixels a picture is converted on the calling thread alone.
 constexpr size_t kPixelsPerThread = size_t{1} << 20;
 constexpr size_t kMaxThreads = 8;
@@ -190,7 +196,7 @@ bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t 
         const size_t top = rows * k / threads, bottom = rows * (k + 1) / threads;
         shares[k] = {transform.Lattice().data(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
         if (k + 1 == threads) break;  // the last band is this thread's
-        workers[started] = CreateThread(nullptr, 0, ConvertShare, &shares[k], 0, nullptr);
+        workers[started] = CreateThread(nullptr, 0, ConvertShareThread, &shares[k], 0, nullptr);
         if (workers[started]) {
             ++started;
         } else {

@@ -1,16 +1,20 @@
 // The fault guard; see plugin_guard.h. RunGuarded saves its frame with
-// __builtin_setjmp. Two handlers can end the call: a vectored handler for
-// processor faults, which sees them before the plug-in does, and a frame
-// handler at the boundary between the viewer's frames and the call's, which
-// sees only the software exceptions that no frame of the plug-in took (a
-// plug-in may throw and catch its own). Either points the thread's context at
-// LeaveGuard, on the stack just below RunGuarded's frame (the frames of the
-// call are abandoned; after a stack overflow there is no room left where the
-// fault happened), and LeaveGuard jumps back into RunGuarded.
+// __builtin_setjmp. Two handlers can end the call: a vectored handler, which
+// sees a processor fault before any frame does, and a frame handler at the
+// boundary between the viewer's frames and the call's, which sees what every
+// frame of the call passed on. The vectored handler lets the fault go on to
+// the call's own handlers when there are some and the system can reach them
+// (fault_walk.h), and otherwise ends the call at once, as it does after a
+// stack overflow, which leaves the call no stack to handle anything on.
+// Either handler points the thread's context at LeaveGuard, on the stack just
+// below RunGuarded's frame (the frames of the call are abandoned; after a
+// stack overflow there is no room left where the fault happened), and
+// LeaveGuard jumps back into RunGuarded.
 #include "viewer/plugins/plugin_guard.h"
 
+#include "viewer/plugins/fault_walk.h"
+
 #include <float.h>
-#include <intrin.h>
 #include <malloc.h>
 
 #include <cstdint>
@@ -20,7 +24,9 @@ namespace {
 struct GuardFrame {
     void* jump[5];
     GuardFrame* outer;
+    const void* boundary;  // as CallMayHandle takes it
     volatile DWORD code;
+    volatile bool judging;
 };
 
 DWORD guardSlot = TLS_OUT_OF_INDEXES;
@@ -85,6 +91,14 @@ LONG CALLBACK OnFault(EXCEPTION_POINTERS* info) {
     GuardFrame* frame = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
     DWORD code = info->ExceptionRecord->ExceptionCode;
     if (!frame || !IsFault(code)) return EXCEPTION_CONTINUE_SEARCH;
+    // A fault during the walk means the walk read what the call left
+    // damaged: the call ends there and then.
+    if (code != EXCEPTION_STACK_OVERFLOW && !frame->judging) {
+        frame->judging = true;
+        const bool mayHandle = CallMayHandle(*info->ContextRecord, frame->boundary);
+        frame->judging = false;
+        if (mayHandle) return EXCEPTION_CONTINUE_SEARCH;
+    }
     Land(frame, code, info->ContextRecord);
     return EXCEPTION_CONTINUE_EXECUTION;
 }
@@ -131,8 +145,8 @@ void RestoreFloatState(const FloatState& state, bool faulted) {
 
 }  // namespace
 
-// The handler at the boundary: reached only by an exception that every frame
-// of the call passed on.
+// The handler at the boundary: reached only by an exception, a processor
+// fault among them, that every frame of the call passed on.
 extern "C" EXCEPTION_DISPOSITION __cdecl OxelGuardEscape(EXCEPTION_RECORD* record, void*, CONTEXT* context, void*) {
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) return ExceptionContinueSearch;
     GuardFrame* frame = static_cast<GuardFrame*>(TlsGetValue(guardSlot));
@@ -177,26 +191,27 @@ struct HandlerRecord {
 namespace {
 
 __attribute__((noinline)) DWORD RunInFrame(GuardFrame& frame, GuardedCall call, void* data) {
-#if !defined(_WIN64)
-    // A 32-bit module may have put handler records of its own stack frames
-    // on the thread's handler chain; after a fault those frames are gone,
-    // and so must their records be.
-    const DWORD handlerChain = __readfsdword(0);
-#endif
+    // The call may have put handler records of its own stack frames on the
+    // thread's record list (32-bit code does, and so do Wine's own modules in
+    // 64-bit code); after a fault those frames are gone, and so must their
+    // records be.
+    NT_TIB* thread = ThreadInformationBlock();
+    EXCEPTION_REGISTRATION_RECORD* const handlerChain = thread->ExceptionList;
     if (__builtin_setjmp(frame.jump) == 0) {
-        TlsSetValue(guardSlot, &frame);
 #if defined(_WIN64)
+        frame.boundary = reinterpret_cast<const void*>(&OxelGuardBoundary);
+        TlsSetValue(guardSlot, &frame);
         OxelGuardBoundary(call, data);
 #else
         HandlerRecord boundary = {reinterpret_cast<HandlerRecord*>(handlerChain),
                                   reinterpret_cast<void*>(&OxelGuardEscape)};
-        __writefsdword(0, reinterpret_cast<DWORD>(&boundary));
+        frame.boundary = &boundary;
+        TlsSetValue(guardSlot, &frame);
+        thread->ExceptionList = reinterpret_cast<EXCEPTION_REGISTRATION_RECORD*>(&boundary);
         call(data);
 #endif
     }
-#if !defined(_WIN64)
-    __writefsdword(0, handlerChain);
-#endif
+    thread->ExceptionList = handlerChain;
     TlsSetValue(guardSlot, frame.outer);
     return frame.code;
 }

@@ -1,8 +1,10 @@
-// Calls into plug-in modules under a guard: a processor fault raised inside the
-// call (an access violation, a division by zero, a stack overflow, ...), or a
-// software exception that the plug-in does not handle itself (a C++ throw, any
-// RaiseException), ends the call and is reported, instead of ending the
-// program. The processor state that the viewer relies on (direction flag, x87
+// Calls into plug-in modules under a guard: an exception raised inside the
+// call that the plug-in does not handle itself, a processor fault (an access
+// violation, a division by zero, ...) or a software exception (a C++ throw,
+// any RaiseException), ends the call and is reported, instead of ending the
+// program. The plug-in's own handlers see its exceptions first; a stack
+// overflow, and a fault that the system could not hand to them, end the call
+// at once. The processor state that the viewer relies on (direction flag, x87
 // and SSE control, an empty x87 stack) is as it was before the call, whatever
 // the plug-in left.
 #pragma once

@@ -39,12 +39,15 @@ bool IsOwnBitness(const wchar_t* path) {
     return read && PeMachine(head.data(), got) == kOwnMachine;
 }
 
+// The module's start-up code runs under the guard too. A module whose
+// start-up faulted is not used: nothing tells what it left loaded.
 HMODULE LoadPluginModule(const wchar_t* path) {
     // A damaged module gets no system error box: it is simply not loaded.
     UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    HMODULE module = nullptr;
+    const DWORD fault = Guarded([&] { module = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH); });
     SetErrorMode(mode);
-    return module;
+    return fault ? nullptr : module;
 }
 
 // A failed information call counts as "no string".
@@ -138,7 +141,8 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
 
 void FreePlugins(PluginList& plugins) {
     for (PluginEntry& entry : plugins) {
-        if (entry.module) FreeLibrary(entry.module);
+        HMODULE module = entry.module;
+        if (module) Guarded([module] { FreeLibrary(module); });
     }
     plugins.clear();
 }

@@ -2,8 +2,9 @@
 // file to them before the program's own decoders, and turning an image
 // plug-in's blocks into a bitmap. Every call into a plug-in runs under the
 // fault guard; a plug-in that faulted stays loaded but is asked nothing more
-// this session (loading it again would run its start-up code unguarded), and
-// the next plug-in or decoder answers. Every block that a plug-in hands back is
+// this session, and the next plug-in or decoder answers. Loading and freeing
+// a module, which runs its start-up and closing code, are guarded the same
+// way. Every block that a plug-in hands back is
 // freed here, whatever the call's result; after a fault none is touched.
 #pragma once
 

@@ -10,6 +10,7 @@
 #include <deque>
 
 #include "viewer/archive/archive_access.h"
+#include "viewer/core/float_state.h"
 #include "viewer/core/viewer_state.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/decode/file_buffer.h"
@@ -80,6 +81,7 @@ ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
 
 DWORD WINAPI RunWorker(void* data) {
     ReadAheadWorker& worker = *static_cast<ReadAheadWorker*>(data);
+    SetProgramFloatState();
     // Its own apartment: the imaging component is made on this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     for (;;) {

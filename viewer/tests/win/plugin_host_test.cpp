@@ -1,8 +1,8 @@
 // The plug-in host with plug-ins of our own: what it loads, that an image
 // plug-in is asked before the built-in decoders and only for its extensions,
-// that a plug-in raising any exception in any call is survived, disabled and
-// passed by with the processor as it was, and what becomes of the blocks and
-// files that plug-ins hand back.
+// that a plug-in raising any exception in any call that it does not handle
+// itself is survived, disabled and passed by with the processor as it was,
+// and what becomes of the blocks and files that plug-ins hand back.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -100,8 +100,10 @@ TEST_F(PluginTest, PluginRaisingAnyExceptionIsDisabledForTheSessionAndTheProcess
     struct Kind {
         const char* name;
         bool faults;
-    } kinds[] = {{"access", true}, {"divide", true},  {"stack", true},   {"direction", true}, {"cxx", true},
-                 {"raise", true},  {"zero", true},    {"caught", false}, {"x87", false},
+    } kinds[] = {{"access", true},   {"divide", true},   {"stack", true},     {"direction", true},
+                 {"cxx", true},      {"raise", true},    {"zero", true},      {"caught", false},
+                 {"x87", false},     {"probe", false},   {"handled", false},  {"declined", true},
+                 {"unsound", true},
 #if defined(_WIN64)
                  // The 32-bit runtime ends the program itself on a throw that
                  // leaves the module; the 64-bit one raises it.
@@ -128,6 +130,24 @@ TEST_F(PluginTest, PluginRaisingAnyExceptionIsDisabledForTheSessionAndTheProcess
             EXPECT_EQ(again.picture.width == 7, !kind.faults) << fault;
         }
     }
+}
+
+// The module's start-up and closing code runs guarded: what it leaves of the
+// processor is undone, and a module whose start-up faulted is not used.
+TEST_F(PluginTest, PluginStartUpAndClosingLeaveTheProcessorAsBefore) {
+    Install(TestPlugin(L"oxeltest_image.spi"), L"oxeltest_image.spi");
+    const auto before = ProcessorState();
+    SetEnvironmentVariableA("OXEL_TEST_FAULT", "DllMain:x87");
+    Load();
+    EXPECT_EQ(plugins_.size(), 1u);
+    EXPECT_TRUE(ProcessorState() == before) << "after the load";
+    FreePlugins(plugins_);
+    EXPECT_TRUE(ProcessorState() == before) << "after the unload";
+
+    SetEnvironmentVariableA("OXEL_TEST_FAULT", "DllMain:access");
+    Load();
+    EXPECT_TRUE(plugins_.empty());
+    EXPECT_TRUE(ProcessorState() == before);
 }
 
 TEST_F(PluginTest, ArchivePluginFaultingIsPassedByForTheViewersOwnZipReader) {

@@ -3,7 +3,12 @@
 // "IsSupported:divide", "GetFile:stack"), and that export raises it. Some
 // kinds are no fault: "caught" throws and catches its own C++ exception, "x87"
 // leaves the x87 stack full and the rounding of x87 and SSE changed; both then
-// answer as usual. The last block a plug-in handed back beside its answer (a
+// answer as usual. Faults that the plug-in meets with handlers of its own
+// (test_handlers.h): "probe" asks IsBadReadPtr and lstrlenA about a reserved
+// page, "handled" reads it through a handler that recovers; both are no
+// fault. "declined" reads it through a handler that passes the fault on,
+// "unsound" where the system cannot find the handlers. The export "DllMain"
+// stands for the module's start-up and closing ("DllMain:x87"). The last block a plug-in handed back beside its answer (a
 // picture's text, a block with a failure result) is told by the export
 // TestLastBlock, so that a test can see whether the host freed it.
 #pragma once
@@ -11,6 +16,8 @@
 #include <windows.h>
 
 #include <cstring>
+
+#include "test_handlers.h"
 
 namespace test_plugin {
 
@@ -38,6 +45,32 @@ __attribute__((noinline)) inline int Recurse(int depth) {
     return deeper ? Recurse(depth + 1) + block[0] : 0;
 }
 
+// A page of address space that is reserved and never committed: every read
+// of it faults.
+inline const volatile int* ReservedPage() {
+    static void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE, PAGE_NOACCESS);
+    return static_cast<const volatile int*>(page);
+}
+
+// The kinds met by handlers of the plug-in's own; false for any other kind.
+inline bool MeetWithHandler(const char* kind) {
+    if (strcmp(kind, "probe") == 0) {
+        const void* page = const_cast<const int*>(ReservedPage());
+        volatile BOOL bad = IsBadReadPtr(page, sizeof(int));
+        volatile int length = lstrlenA(static_cast<const char*>(page));
+        (void)bad, (void)length;
+    } else if (strcmp(kind, "handled") == 0 || strcmp(kind, "declined") == 0) {
+        declineFaults = kind[0] == 'd';
+        TestReadWithHandler(ReservedPage());
+        declineFaults = false;
+    } else if (strcmp(kind, "unsound") == 0) {
+        TestUnsoundFault(ReservedPage());
+    } else {
+        return false;
+    }
+    return true;
+}
+
 inline void FaultIfAsked(const char* exportName) {
     char wanted[64];
     DWORD length = GetEnvironmentVariableA("OXEL_TEST_FAULT", wanted, sizeof wanted);
@@ -45,6 +78,7 @@ inline void FaultIfAsked(const char* exportName) {
     size_t nameLength = strlen(exportName);
     if (strncmp(wanted, exportName, nameLength) != 0 || wanted[nameLength] != ':') return;
     const char* kind = wanted + nameLength + 1;
+    if (MeetWithHandler(kind)) return;
     if (strcmp(kind, "access") == 0) {
         *static_cast<volatile int*>(nullptr) = 1;
     } else if (strcmp(kind, "divide") == 0) {
@@ -87,3 +121,8 @@ inline int32_t CopyInfo(const char* const* strings, int32_t count, int32_t index
 }  // namespace test_plugin
 
 extern "C" HLOCAL TestLastBlock() { return test_plugin::lastBlock; }
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH || reason == DLL_PROCESS_DETACH) test_plugin::FaultIfAsked("DllMain");
+    return TRUE;
+}
