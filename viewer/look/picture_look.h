@@ -27,5 +27,6 @@ HBITMAP ApplyPictureLook(const wchar_t* path, const DecodeState& state, const Se
                          HBITMAP bitmap, LookPixels pixels, DecodedPicture& picture);
 
 // The transform for the profile embedded in `data` (a file's bytes), or
-// false when it has none, an sRGB one, or one that cannot be used.
+// false when it has none, an sRGB one on an sRGB display, or one that cannot
+// be used.
 bool TransformForFile(const uint8_t* data, size_t length, HWND window, ColourTransform& transform);

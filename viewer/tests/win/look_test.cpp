@@ -1,7 +1,9 @@
 // Pictures as the camera meant, on files made by Pillow: the eight EXIF
 // orientations against Pillow's exif_transpose, three of colord's profiles in
 // PNG and JPEG against the sRGB values of littleCMS, both settings off, a
-// damaged profile, and a turned photograph saved and copied as it is shown.
+// damaged profile, an sRGB picture on a display of another profile, and a
+// turned photograph saved and copied as it is shown. First of all, two
+// threads race to load the colour system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,46 @@ int Difference(const Rgba& shown, const Rgba& expected) {
         }
     }
     return worst;
+}
+
+// First in the program, so that the colour system is not loaded yet: both
+// threads must get a working transform, whichever loads it.
+struct Racer {
+    HANDLE start = nullptr;
+    const std::string* profile = nullptr;
+    bool made = false;
+};
+
+DWORD WINAPI MakeTransformOnStart(void* parameter) {
+    Racer& racer = *static_cast<Racer*>(parameter);
+    SetThreadDisplayProfile(L"");  // converts for sRGB, as a display without a profile
+    WaitForSingleObject(racer.start, INFINITE);
+    ColourTransform transform;
+    racer.made = MakeColourTransform(reinterpret_cast<const uint8_t*>(racer.profile->data()), racer.profile->size(),
+                                     nullptr, transform) &&
+                 transform.Lattice() != nullptr;
+    return 0;
+}
+
+TEST(ColourSystem, TwoThreadsLoadingItFirstBothConvert) {
+    const std::string profile = ReadWholeFile(L"Z:\\usr\\share\\color\\icc\\colord\\AdobeRGB1998.icc");
+    ASSERT_GT(profile.size(), 128u);
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Racer racers[2];
+    HANDLE threads[2];
+    for (int k = 0; k < 2; ++k) {
+        racers[k].start = start;
+        racers[k].profile = &profile;
+        threads[k] = CreateThread(nullptr, 0, MakeTransformOnStart, &racers[k], 0, nullptr);
+        ASSERT_NE(threads[k], nullptr);
+    }
+    Sleep(50);
+    SetEvent(start);
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CloseHandle(start);
+    EXPECT_TRUE(racers[0].made);
+    EXPECT_TRUE(racers[1].made);
 }
 
 class Look : public ::testing::Test {
@@ -210,6 +252,14 @@ private:
 Rgba RedAndGreenExchanged(Rgba rgba) {
     for (size_t i = 0; i < rgba.bytes.size(); i += 4) std::swap(rgba.bytes[i], rgba.bytes[i + 1]);
     return rgba;
+}
+
+// The common sRGB profile is left alone on an sRGB display only.
+TEST_F(Look, AnSrgbPictureIsConvertedForADisplayOfAnotherProfile) {
+    const Rgba srgb = Expected(L"sRGB.png");
+    EXPECT_LE(Difference(Show(L"sRGB.png"), srgb), 1);
+    DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+    EXPECT_LE(Difference(Show(L"sRGB.png"), RedAndGreenExchanged(srgb)), 6);
 }
 
 TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {
