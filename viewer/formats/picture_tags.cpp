@@ -296,35 +296,51 @@ void OrientedSize(int32_t orientation, int32_t width, int32_t height, int32_t& o
 }
 
 void OrientPixels(const uint32_t* source, int32_t width, int32_t height, int32_t orientation, uint32_t* target) {
-    if (width <= 0 || height <= 0) return;
+    OrientBand(source, width, height, 0, height, orientation, target);
+}
+
+void OrientBand(const uint32_t* band, int32_t width, int32_t height, int32_t top, int32_t rows,
+                int32_t orientation, uint32_t* target) {
+    if (width <= 0 || height <= 0 || top < 0 || rows <= 0 || rows > height - top) return;
     const ptrdiff_t w = width;
     const ptrdiff_t h = height;
-    // Target pixel (x, y) is source pixel base + x * stepX + y * stepY.
+    // Source pixel (x, y) goes to target pixel base + x * stepX + y * stepY.
     ptrdiff_t base = 0, stepX = 1, stepY = w;
     switch (orientation) {
-    case 2: base = w - 1; stepX = -1; stepY = w; break;            // mirrored left to right
-    case 3: base = h * w - 1; stepX = -1; stepY = -w; break;       // turned half round
-    case 4: base = (h - 1) * w; stepX = 1; stepY = -w; break;      // mirrored top to bottom
-    case 5: base = 0; stepX = w; stepY = 1; break;                 // transposed
-    case 6: base = (h - 1) * w; stepX = -w; stepY = 1; break;      // turned a quarter clockwise
-    case 7: base = h * w - 1; stepX = -w; stepY = -1; break;       // transposed the other way
-    case 8: base = w - 1; stepX = w; stepY = -1; break;            // turned a quarter anticlockwise
+    case 2: base = w - 1; stepX = -1; stepY = w; break;                // mirrored left to right
+    case 3: base = h * w - 1; stepX = -1; stepY = -w; break;           // turned half round
+    case 4: base = (h - 1) * w; stepX = 1; stepY = -w; break;          // mirrored top to bottom
+    case 5: base = 0; stepX = h; stepY = 1; break;                     // transposed
+    case 6: base = h - 1; stepX = h; stepY = -1; break;                // turned a quarter clockwise
+    case 7: base = w * h - 1; stepX = -h; stepY = -1; break;           // transposed the other way
+    case 8: base = (w - 1) * h; stepX = -h; stepY = 1; break;          // turned a quarter anticlockwise
     default: break;
     }
-    int32_t outWidth = 0, outHeight = 0;
-    OrientedSize(orientation, width, height, outWidth, outHeight);
-    // In tiles, so that a quarter turn of a large picture reads the source
+    // In tiles, so that a quarter turn of a large picture writes the target
     // from the cache rather than one row per pixel.
     constexpr int32_t kTile = 32;
-    for (int32_t ty = 0; ty < outHeight; ty += kTile) {
-        const int32_t yEnd = std::min(outHeight, ty + kTile);
-        for (int32_t tx = 0; tx < outWidth; tx += kTile) {
-            const int32_t xEnd = std::min(outWidth, tx + kTile);
+    for (int32_t ty = 0; ty < rows; ty += kTile) {
+        const int32_t yEnd = std::min(rows, ty + kTile);
+        for (int32_t tx = 0; tx < width; tx += kTile) {
+            const int32_t xEnd = std::min(width, tx + kTile);
             for (int32_t y = ty; y < yEnd; ++y) {
-                uint32_t* row = target + static_cast<ptrdiff_t>(y) * outWidth;
-                const ptrdiff_t start = base + y * stepY;
-                for (int32_t x = tx; x < xEnd; ++x) row[x] = source[start + x * stepX];
+                const uint32_t* row = band + static_cast<ptrdiff_t>(y) * w;
+                uint32_t* start = target + base + (top + y) * stepY;
+                for (int32_t x = tx; x < xEnd; ++x) start[x * stepX] = row[x];
             }
         }
     }
+}
+
+bool OrientInPlace(uint32_t* pixels, int32_t width, int32_t height, int32_t orientation) {
+    if (width <= 0 || height <= 0 || orientation < 2 || orientation > 4) return false;
+    const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    if (orientation == 3) {
+        std::reverse(pixels, pixels + w * h);
+    } else if (orientation == 2) {
+        for (size_t y = 0; y < h; ++y) std::reverse(pixels + y * w, pixels + (y + 1) * w);
+    } else {
+        for (size_t y = 0; y < h / 2; ++y) std::swap_ranges(pixels + y * w, pixels + (y + 1) * w, pixels + (h - 1 - y) * w);
+    }
+    return true;
 }

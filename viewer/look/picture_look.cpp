@@ -12,6 +12,7 @@
 #include "viewer/formats/icc_rules.h"
 #include "viewer/formats/picture_tags.h"
 #include "viewer/imaging/wic_decode.h"
+#include "viewer/look/picture_turn.h"
 
 namespace {
 
@@ -179,17 +180,11 @@ HBITMAP ApplyPictureLook(const wchar_t* path, const DecodeState& state, const Se
     if (!tags.profile.empty()) Convert(data, length, tags.profile, window, plane, pixels == LookPixels::Premultiplied);
     if (tags.orientation == 1) return bitmap;
 
-    int32_t width = 0, height = 0;
-    OrientedSize(tags.orientation, plane.width, plane.height, width, height);
-    void* bits = nullptr;
-    HBITMAP turned = CreateTopDownSection(nullptr, width, height, &bits);
-    if (!turned) return bitmap;
-    OrientPixels(reinterpret_cast<const uint32_t*>(plane.bits), plane.width, plane.height, tags.orientation,
-                 static_cast<uint32_t*>(bits));
-    DeleteObject(bitmap);
-    if (picture.width > 0 && picture.height > 0) {
+    bool turned = false;
+    bitmap = TurnSection(bitmap, plane.bits, plane.width, plane.height, tags.orientation, turned);
+    if (turned && picture.width > 0 && picture.height > 0) {
         const int32_t storedWidth = picture.width, storedHeight = picture.height;
         OrientedSize(tags.orientation, storedWidth, storedHeight, picture.width, picture.height);
     }
-    return turned;
+    return bitmap;
 }

@@ -22,7 +22,9 @@ enum class LookPixels { Straight, Premultiplied, Plugin };
 // `state.fileBuffer` when it holds the file) to `bitmap` and returns the
 // bitmap to show: the same one converted in place, or a new one that
 // replaces it (the old one is deleted). `picture`'s size, when set, follows
-// the turn. A profile that cannot be used leaves the colours as stored.
+// the turn. A profile that cannot be used leaves the colours as stored. Null
+// only when the turn lost the picture for want of memory (the old one is
+// deleted): the picture is then too large to show.
 HBITMAP ApplyPictureLook(const wchar_t* path, const DecodeState& state, const Settings& settings, HWND window,
                          HBITMAP bitmap, LookPixels pixels, DecodedPicture& picture);
 

@@ -1,8 +1,9 @@
 // Pictures as the camera meant, on files made by Pillow: the eight EXIF
 // orientations against Pillow's exif_transpose, three of colord's profiles in
 // PNG and JPEG against the sRGB values of littleCMS, both settings off, a
-// damaged profile, an sRGB picture on a display of another profile, and a
-// turned photograph saved and copied as it is shown. First of all, two
+// damaged profile, an sRGB picture on a display of another profile, a large
+// picture turned without room for a second, and a turned photograph saved
+// and copied as it is shown. First of all, two
 // threads race to load the colour system.
 #include <windows.h>
 
@@ -21,6 +22,7 @@
 #include "viewer/display/animation.h"
 #include "viewer/formats/picture_tags.h"
 #include "viewer/look/colour_transform.h"
+#include "viewer/look/picture_turn.h"
 #include "viewer_window.h"
 
 namespace {
@@ -142,6 +144,38 @@ TEST_F(Look, EveryOrientationStandsUprightAsPillowTurnsIt) {
     settings.ExifOrientation = 0;
     for (const wchar_t* name : {L"orient5.jpg", L"orient6.jpg", L"orient8.jpg"}) {
         EXPECT_LE(Difference(Show(name), Expected(L"orient1.jpg")), 4);
+    }
+}
+
+// A picture of three bands and more, every pixel its own, turned where it
+// lies or through the spill file as when memory is short: the same as the
+// whole picture written turned at once.
+TEST(PictureTurn, ALargePictureTurnsRightWithAndWithoutRoomForTwo) {
+    const int32_t width = 1800, height = 1300;
+    std::vector<uint32_t> source(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint32_t>(i % width | i / width << 16);
+    for (int32_t orientation = 1; orientation <= 8; ++orientation) {
+        int32_t turnedWidth = 0, turnedHeight = 0;
+        OrientedSize(orientation, width, height, turnedWidth, turnedHeight);
+        std::vector<uint32_t> expected(source.size());
+        OrientPixels(source.data(), width, height, orientation, expected.data());
+        for (TurnRoom room : {TurnRoom::Auto, TurnRoom::Short}) {
+            SCOPED_TRACE(orientation * 10 + (room == TurnRoom::Short));
+            void* bits = nullptr;
+            HBITMAP bitmap = CreateTopDownSection(nullptr, width, height, &bits);
+            ASSERT_NE(bitmap, nullptr);
+            std::memcpy(bits, source.data(), source.size() * 4);
+            bool turned = false;
+            bitmap = TurnSection(bitmap, static_cast<uint8_t*>(bits), width, height, orientation, turned, room);
+            ASSERT_NE(bitmap, nullptr);
+            EXPECT_EQ(turned, orientation != 1);
+            DIBSECTION dib = {};
+            ASSERT_EQ(GetObjectW(bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+            EXPECT_EQ(dib.dsBm.bmWidth, turnedWidth);
+            EXPECT_EQ(dib.dsBm.bmHeight, turnedHeight);
+            EXPECT_EQ(std::memcmp(dib.dsBm.bmBits, expected.data(), expected.size() * 4), 0);
+            DeleteObject(bitmap);
+        }
     }
 }
 
