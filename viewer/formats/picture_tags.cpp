@@ -35,7 +35,7 @@ bool Starts(const uint8_t* data, size_t length, const char* text, size_t n) {
 
 // A profile is taken when its header states a size that the bytes hold and
 // carries the "acsp" signature; the bytes past the stated size are dropped.
-bool KeepProfile(std::vector<uint8_t>& profile) {
+bool KeepProfile(Buffer<uint8_t>& profile) {
     if (profile.size() < 132 || std::memcmp(profile.data() + 36, "acsp", 4) != 0) {
         profile.clear();
         return false;
@@ -45,7 +45,7 @@ bool KeepProfile(std::vector<uint8_t>& profile) {
         profile.clear();
         return false;
     }
-    profile.resize(stated);
+    profile.Resize(stated);
     return true;
 }
 
@@ -84,7 +84,7 @@ bool FirstDirectory(const uint8_t* data, size_t length, Tiff& tiff, size_t& entr
     return true;
 }
 
-void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& profile) {
+void ProfileInTiff(const uint8_t* data, size_t length, Buffer<uint8_t>& profile) {
     Tiff tiff = {};
     size_t entries = 0;
     uint32_t count = 0;
@@ -100,8 +100,7 @@ void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& pro
             size > length - at) {
             return;
         }
-        profile.assign(data + at, data + at + size);
-        KeepProfile(profile);
+        if (profile.Append(data + at, size)) KeepProfile(profile);
         return;
     }
 }
@@ -112,8 +111,14 @@ void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& pro
 void WalkJpeg(const uint8_t* data, size_t length, bool wantOrientation, bool wantProfile, PictureTags& tags) {
     Cursor c = {data, length, 2};
     bool orientationSeen = false;
-    std::vector<std::pair<uint32_t, std::pair<size_t, size_t>>> pieces;  // number, (offset, size)
-    uint32_t pieceCount = 0;
+    // Where each piece lies, by its number (1 to 255); a number seen twice
+    // spoils the profile.
+    struct Piece {
+        size_t offset = 0, size = 0;
+        bool seen = false;
+    };
+    Piece pieces[256] = {};
+    uint32_t pieceCount = 0, piecesSeen = 0;
     bool piecesBad = false;
     while (c.Has(2)) {
         if (c.Here()[0] != 0xFF) break;
@@ -137,38 +142,38 @@ void WalkJpeg(const uint8_t* data, size_t length, bool wantOrientation, bool wan
             const uint32_t total = body[13];
             if (number == 0 || total == 0 || number > total || (pieceCount && total != pieceCount)) piecesBad = true;
             pieceCount = total;
-            pieces.push_back({number, {static_cast<size_t>(body + 14 - data), bodySize - 14}});
+            if (!piecesBad && pieces[number].seen) piecesBad = true;
+            if (!piecesBad) {
+                pieces[number] = {static_cast<size_t>(body + 14 - data), bodySize - 14, true};
+                ++piecesSeen;
+            }
         }
         c.Skip(size);
     }
-    if (!wantProfile || pieces.empty() || piecesBad || pieces.size() != pieceCount) return;
-    std::sort(pieces.begin(), pieces.end());
+    // With every number up to the count seen once, none is missing.
+    if (!wantProfile || piecesSeen == 0 || piecesBad || piecesSeen != pieceCount) return;
     size_t total = 0;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        if (pieces[i].first != i + 1) return;  // a number missing or twice
-        total += pieces[i].second.second;
-    }
-    if (total > kMaxProfileBytes) return;
-    tags.profile.reserve(total);
-    for (const auto& piece : pieces) {
-        tags.profile.insert(tags.profile.end(), data + piece.second.first,
-                            data + piece.second.first + piece.second.second);
-    }
+    for (uint32_t i = 1; i <= pieceCount; ++i) total += pieces[i].size;
+    if (total > kMaxProfileBytes || !tags.profile.Reserve(total)) return;
+    for (uint32_t i = 1; i <= pieceCount; ++i) tags.profile.Append(data + pieces[i].offset, pieces[i].size);
     KeepProfile(tags.profile);
 }
 
 // The zlib stream of an "iCCP" chunk, inflated with a bound on its output.
-void InflateProfile(const uint8_t* data, size_t length, std::vector<uint8_t>& profile) {
+void InflateProfile(const uint8_t* data, size_t length, Buffer<uint8_t>& profile) {
     z_stream stream = {};
-    if (inflateInit(&stream) != Z_OK) return;
-    profile.resize(4096);
+    if (!profile.Resize(4096) || inflateInit(&stream) != Z_OK) {
+        profile.Release();
+        return;
+    }
     size_t produced = 0;
     size_t consumed = 0;
     int result = Z_OK;
     while (result == Z_OK) {
         if (produced == profile.size()) {
-            if (profile.size() >= kMaxProfileBytes) break;
-            profile.resize(std::min(profile.size() * 2, kMaxProfileBytes));
+            if (profile.size() >= kMaxProfileBytes || !profile.Resize(std::min(profile.size() * 2, kMaxProfileBytes))) {
+                break;
+            }
         }
         // zlib counts in 32 bits: feed it in pieces it can count.
         const size_t input = std::min<size_t>(length - consumed, 1u << 30);
@@ -185,10 +190,10 @@ void InflateProfile(const uint8_t* data, size_t length, std::vector<uint8_t>& pr
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END) {
-        profile.clear();
+        profile.Release();
         return;
     }
-    profile.resize(produced);
+    profile.Resize(produced);
     KeepProfile(profile);
 }
 
@@ -237,10 +242,7 @@ void WalkWebp(const uint8_t* data, size_t length, bool wantOrientation, bool wan
             tags.orientation = OrientationInExif(body, size);
         } else if (wantProfile && !profileSeen && std::memcmp(type, "ICCP", 4) == 0) {
             profileSeen = true;
-            if (size <= kMaxProfileBytes) {
-                tags.profile.assign(body, body + size);
-                KeepProfile(tags.profile);
-            }
+            if (size <= kMaxProfileBytes && tags.profile.Append(body, size)) KeepProfile(tags.profile);
         }
         const size_t step = size_t{size} + 8 + (size & 1);
         if (!c.Skip(std::min(step, c.Left()))) break;

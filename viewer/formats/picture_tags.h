@@ -6,11 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 struct PictureTags {
     int32_t orientation = 1;        // EXIF 1 to 8; 1 when absent or out of range
-    std::vector<uint8_t> profile;   // the whole ICC profile, or empty
+    Buffer<uint8_t> profile;        // the whole ICC profile, or empty (also when no memory held it)
 };
 
 // The largest profile that is taken; a longer one is no profile.

@@ -7,7 +7,6 @@
 
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "viewer/formats/icc_rules.h"
 #include "viewer/formats/picture_tags.h"
@@ -128,7 +127,7 @@ std::unique_ptr<uint8_t[]> DecodeCmyk(const uint8_t* data, size_t length, int32_
 
 bool IsJpeg(const uint8_t* data, size_t length) { return length >= 2 && data[0] == 0xFF && data[1] == 0xD8; }
 
-void Convert(const uint8_t* data, size_t length, const std::vector<uint8_t>& profile, HWND window, Plane& plane,
+void Convert(const uint8_t* data, size_t length, const Buffer<uint8_t>& profile, HWND window, Plane& plane,
              bool premultiplied) {
     const uint32_t space = IccColourSpace(profile.data(), profile.size());
     if (space == kIccRgb && IsSrgbProfile(profile.data(), profile.size()) && DisplayIsSrgb(window)) return;
