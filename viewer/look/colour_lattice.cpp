@@ -134,13 +134,21 @@ void SpreadLattice(const uint8_t* converted, uint64_t* spread) {
 
 void ApplyLattice(const uint64_t* lattice, uint8_t* pixels, size_t count, bool premultiplied) {
     const Tables& t = Cells();
+    auto convert = [&](uint8_t* pixel) {
+        const uint64_t sum = Interpolate(lattice, t, pixel[0], pixel[1], pixel[2]);
+        pixel[0] = static_cast<uint8_t>(sum >> 8);
+        pixel[1] = static_cast<uint8_t>(sum >> 24);
+        pixel[2] = static_cast<uint8_t>(sum >> 40);
+    };
+    // A photograph's pixels, with no look at their alpha.
+    if (!premultiplied) {
+        for (size_t i = 0; i < count; ++i, pixels += 4) convert(pixels);
+        return;
+    }
     for (size_t i = 0; i < count; ++i, pixels += 4) {
         const uint32_t alpha = pixels[3];
-        if (!premultiplied || alpha == 255) {
-            const uint64_t sum = Interpolate(lattice, t, pixels[0], pixels[1], pixels[2]);
-            pixels[0] = static_cast<uint8_t>(sum >> 8);
-            pixels[1] = static_cast<uint8_t>(sum >> 24);
-            pixels[2] = static_cast<uint8_t>(sum >> 40);
+        if (alpha == 255) {
+            convert(pixels);
             continue;
         }
         if (alpha == 0) continue;
