@@ -149,6 +149,11 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         if (tooLarge) picture.height = kStatusTooLarge;
         return none;
     };
+    // The picture decoded but found no memory to be turned in.
+    auto lostToTheTurn = [&] {
+        tooLarge = true;
+        return unsupported();
+    };
 
     if (!plugins.empty() && ansiPath[0]) {
         bool fromArchive = false;
@@ -161,6 +166,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         }
         if (bitmap) {
             bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Plugin, picture);
+            if (!bitmap) return lostToTheTurn();
             return Finish(path, extension, depth, true, picture, bitmap);
         }
         afterArchive();
@@ -212,6 +218,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
             // Animated files (disposal code 8 and above) are converted frame by frame once composed.
             if (picture.disposal < 8) {
                 bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Premultiplied, picture);
+                if (!bitmap) return lostToTheTurn();
             }
             return Finish(path, extension, depth, false, picture, bitmap);
         }
@@ -249,6 +256,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
                                       : DecodeWicFile(path, &opaque);
     if (!bitmap) return unsupported();
     bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
+    if (!bitmap) return lostToTheTurn();
     // A picture that is opaque everywhere is drawn without blending, with the
     // halftone stretch; blending would point-sample when shrinking. A source
     // without alpha (a JPEG) needs no scan of its pixels, which would cost a

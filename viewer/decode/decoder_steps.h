@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
 
+#include "viewer/core/buffer.h"
 #include "viewer/core/decoded_picture.h"
 
 // GIF: reads the file into `state.fileBuffer` unless it is there and walks it
@@ -27,7 +27,7 @@ HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& t
 // Frame `k` of the GIF in `state.fileBuffer` decoded without WIC, for the long
 // rebuilds of an animation: its premultiplied pixels, and its placement and
 // disposal in `picture`. False when it cannot be decoded so.
-bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, std::vector<uint32_t>& pixels,
+bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, Buffer<uint32_t>& pixels,
                         DecodedPicture& picture);
 
 // PNG in `state.fileBuffer`: depth, transparent colour, frame facts, and

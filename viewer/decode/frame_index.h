@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "viewer/formats/gif_frames.h"
 #include "viewer/formats/png_frames.h"
@@ -31,5 +30,5 @@ struct FrameIndex {
 };
 
 // The index kept with `state.fileBuffer`, made empty for a buffer it has not
-// seen.
-FrameIndex& FrameIndexOf(const DecodeState& state);
+// seen; null when there is no memory for one.
+FrameIndex* FrameIndexOf(const DecodeState& state);

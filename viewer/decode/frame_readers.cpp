@@ -4,6 +4,7 @@
 // over a GIF or PNG is made once per buffer and kept with it; frames that
 // would pass the pixel limit are refused before anything is built.
 #include <cstdlib>
+#include <new>
 
 #include "viewer/core/pixel_limit.h"
 #include "viewer/decode/decoder_steps.h"
@@ -12,39 +13,44 @@
 #include "viewer/formats/icon_image.h"
 #include "viewer/imaging/wic_decode.h"
 
-FrameIndex& FrameIndexOf(const DecodeState& state) {
+FrameIndex* FrameIndexOf(const DecodeState& state) {
     DecodeState& owner = const_cast<DecodeState&>(state);
-    if (!owner.frameIndex) owner.frameIndex = new FrameIndex();
-    FrameIndex& index = *owner.frameIndex;
-    if (index.buffer != state.fileBuffer || index.length != state.fileLength) {
-        index = FrameIndex();
-        index.buffer = state.fileBuffer;
-        index.length = state.fileLength;
+    if (!owner.frameIndex) owner.frameIndex = new (std::nothrow) FrameIndex();
+    FrameIndex* index = owner.frameIndex;
+    if (index && (index->buffer != state.fileBuffer || index->length != state.fileLength)) {
+        *index = FrameIndex();
+        index->buffer = state.fileBuffer;
+        index->length = state.fileLength;
     }
     return index;
 }
 
 namespace {
 
+// Without memory for an index the file has no frames (isGif, isPng false).
 const GifIndex& GifIndexOf(const DecodeState& state) {
-    FrameIndex& index = FrameIndexOf(state);
-    if (!index.gifWalked) {
-        IndexGifFrames(state.fileBuffer, state.fileLength, index.gif);
-        index.gifWalked = true;
+    static const GifIndex kNoFrames;
+    FrameIndex* index = FrameIndexOf(state);
+    if (!index) return kNoFrames;
+    if (!index->gifWalked) {
+        IndexGifFrames(state.fileBuffer, state.fileLength, index->gif);
+        index->gifWalked = true;
     }
-    return index.gif;
+    return index->gif;
 }
 
 const PngIndex& PngIndexOf(const DecodeState& state) {
-    FrameIndex& index = FrameIndexOf(state);
-    if (!index.pngWalked) {
-        IndexPngChunks(state.fileBuffer, state.fileLength, index.png);
-        index.pngWalked = true;
+    static const PngIndex kNoFrames;
+    FrameIndex* index = FrameIndexOf(state);
+    if (!index) return kNoFrames;
+    if (!index->pngWalked) {
+        IndexPngChunks(state.fileBuffer, state.fileLength, index->png);
+        index->pngWalked = true;
     }
-    return index.png;
+    return index->png;
 }
 
-HBITMAP DecodePremultiplied(const std::vector<uint8_t>& file) {
+HBITMAP DecodePremultiplied(const Buffer<uint8_t>& file) {
     HBITMAP bitmap = DecodeWicMemory(file.data(), static_cast<uint32_t>(file.size()));
     if (bitmap) PremultiplyAlpha(bitmap);
     return bitmap;
@@ -82,7 +88,7 @@ bool GifHasColours(const DecodeState& state) {
 HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge) {
     const GifIndex& index = GifIndexOf(state);
     const uint32_t k = static_cast<uint32_t>(state.subIndex);
-    std::vector<uint8_t> file;
+    Buffer<uint8_t> file;
     if (!BuildGifFrameBytes(state.fileBuffer, state.fileLength, index, k, file)) return nullptr;
     const GifFrameFacts facts = ReadGifFacts(state.fileBuffer, state.fileLength, index, k);
     tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
@@ -93,7 +99,7 @@ HBITMAP BuildGifFrame(const DecodeState& state, DecodedPicture& picture, bool& t
     return DecodePremultiplied(file);
 }
 
-bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, std::vector<uint32_t>& pixels,
+bool DecodeGifFrameFast(const DecodeState& state, uint32_t k, Buffer<uint32_t>& pixels,
                         DecodedPicture& picture) {
     if (!state.fileBuffer) return false;
     const GifIndex& index = GifIndexOf(state);
@@ -138,7 +144,7 @@ HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& t
         tooLarge = !FrameWithinPixelLimit(facts.left, facts.top, facts.width, facts.height);
         if (tooLarge || !FitsDecodedBytesLimit(facts.left + facts.width, facts.top + facts.height)) return nullptr;
     }
-    std::vector<uint8_t> file;
+    Buffer<uint8_t> file;
     if (!BuildPngFrameBytes(state.fileBuffer, state.fileLength, index, static_cast<uint32_t>(state.subIndex), file)) {
         return nullptr;
     }
@@ -150,7 +156,8 @@ HBITMAP DecodeIconImage(const wchar_t* path, DecodeState& state, DecodedPicture&
     if (!ReadFileBuffer(path, state)) return nullptr;
     IconImage image;
     if (!FindIconImage(state.fileBuffer, state.fileLength, state.subIndex, picture.lastIndex, image)) return nullptr;
-    const std::vector<uint8_t> file = IconImageFile(state.fileBuffer, image);
+    Buffer<uint8_t> file;
+    if (!IconImageFile(state.fileBuffer, image, file)) return nullptr;
     HBITMAP bitmap = DecodeWicMemory(file.data(), static_cast<uint32_t>(file.size()));
     if (bitmap && image.depth != -1) depth = image.depth;
     return bitmap;

@@ -35,13 +35,14 @@ void FreeWebpDemuxer(WebPDemuxer* demux) {
 
 HBITMAP DecodeWebpFrame(const wchar_t* path, DecodeState& state, DecodedPicture& picture, bool& tooLarge) {
     if (!ReadFileBuffer(path, state)) return nullptr;
-    FrameIndex& index = FrameIndexOf(state);
-    if (!index.webpWalked) {
+    FrameIndex* index = FrameIndexOf(state);
+    if (!index) return nullptr;
+    if (!index->webpWalked) {
         const WebPData data = {state.fileBuffer, state.fileLength};
-        index.webp.reset(WebPDemux(&data));
-        index.webpWalked = true;
+        index->webp.reset(WebPDemux(&data));
+        index->webpWalked = true;
     }
-    WebPDemuxer* demux = index.webp.get();
+    WebPDemuxer* demux = index->webp.get();
     if (!demux) return nullptr;
     const uint32_t count = WebPDemuxGetI(demux, WEBP_FF_FRAME_COUNT);
     if (count == 0) return nullptr;

@@ -361,7 +361,7 @@ bool ComposeFrame(ViewerState& state, int32_t index) {
     HBITMAP shown = nullptr;
     bool opaque = false;
     DecodedPicture last = state.picture;
-    std::vector<uint32_t> pixels;
+    Buffer<uint32_t> pixels;
     const DWORD began = GetTickCount();
     for (int32_t j = start; j <= index; ++j) {
         // A long rebuild gives way to a key or a click: the step back is not

@@ -74,7 +74,8 @@ bool IndexGifFrames(const uint8_t* data, size_t length, GifIndex& index) {
             if (q >= length) break;  // the LZW code size byte
             const uint32_t end = SkipSubBlocks(data, length, q + 1);
             if (end == kNoBlock) break;
-            index.frames.push_back({segment, static_cast<uint32_t>(pos), end, control, loopCount});
+            // Without room for another frame the file has the frames found so far.
+            if (!index.frames.Push({segment, static_cast<uint32_t>(pos), end, control, loopCount})) break;
             pos = segment = end;
         } else if (data[pos] == 0x21) {
             // Every extension is a label and data sub-blocks, whatever its label.
@@ -133,27 +134,29 @@ GifFrameFacts ReadGifFacts(const uint8_t* data, size_t length, const GifIndex& i
 }
 
 bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
-                        std::vector<uint8_t>& out) {
+                        Buffer<uint8_t>& out) {
     out.clear();
     if (k >= index.frames.size()) return false;
     const GifFrameSpan& frame = index.frames[k];
-    size_t bytes = index.headerLength + (frame.end - frame.segment) + 1;
-    out.reserve(bytes);
-    out.insert(out.end(), data, data + index.headerLength);
+    // At most the header, a grey table, the frame's span and the trailer:
+    // with that room made first, no later step can fail.
+    const size_t bytes = index.headerLength + 768 + (frame.end - frame.segment) + 1;
+    if (!out.Reserve(bytes)) return false;
+    out.Append(data, index.headerLength);
     if (!GifFrameHasColours(data, index, k) && out.size() >= 13) {
         out[10] |= 0x87;
-        for (int i = 0; i < 256; ++i) out.insert(out.end(), 3, static_cast<uint8_t>(i));
+        for (int i = 0; i < 256; ++i) out.Fill(static_cast<uint8_t>(i), 3);
     }
     // The extensions between the previous frame and this one: only the
     // control extensions are kept. The walk that indexed them proved them whole.
     size_t pos = frame.segment;
     while (pos < frame.descriptor) {
         const uint32_t end = SkipSubBlocks(data, length, pos + 2);
-        if (data[pos + 1] == 0xF9) out.insert(out.end(), data + pos, data + end);
+        if (data[pos + 1] == 0xF9) out.Append(data + pos, end - pos);
         pos = end;
     }
-    out.insert(out.end(), data + frame.descriptor, data + frame.end);
-    out.push_back(0x3B);
+    out.Append(data + frame.descriptor, frame.end - frame.descriptor);
+    out.Push(0x3B);
     return true;
 }
 
@@ -192,7 +195,7 @@ struct CodeReader {
 
 // The LZW codes of a frame as colour indexes in stream order; returns how
 // many pixels the data gave.
-size_t DecodeIndexes(CodeReader reader, uint32_t minimum, std::vector<uint8_t>& out) {
+size_t DecodeIndexes(CodeReader reader, uint32_t minimum, Buffer<uint8_t>& out) {
     const uint32_t clear = 1u << minimum, stop = clear + 1;
     uint16_t prefix[4096];
     uint8_t suffix[4096];
@@ -257,7 +260,7 @@ uint32_t InterlacedRow(uint32_t row, uint32_t height) {
 }  // namespace
 
 bool DecodeGifFramePixels(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
-                          std::vector<uint32_t>& pixels) {
+                          Buffer<uint32_t>& pixels) {
     if (k >= index.frames.size() || index.frames[k].end > length) return false;
     const GifFrameSpan& frame = index.frames[k];
     const uint8_t* d = data + frame.descriptor;
@@ -283,10 +286,11 @@ bool DecodeGifFramePixels(const uint8_t* data, size_t length, const GifIndex& in
         palette[data[frame.control + 6]] = 0;
     }
 
-    std::vector<uint8_t> stream(static_cast<size_t>(width) * height);
+    Buffer<uint8_t> stream;
+    pixels.clear();
+    if (!stream.Resize(static_cast<size_t>(width) * height) || !pixels.Resize(stream.size())) return false;
     const CodeReader reader = {data, codeSize + 1, frame.end};
     const size_t produced = DecodeIndexes(reader, minimum, stream);
-    pixels.assign(stream.size(), 0);
     const bool interlaced = (packed & 0x40) != 0;
     for (size_t p = 0; p < produced; ++p) {
         const uint32_t row = static_cast<uint32_t>(p / width);

@@ -6,7 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 constexpr uint32_t kNoBlock = 0xFFFFFFFFu;
 
@@ -22,12 +23,13 @@ struct GifFrameSpan {
 struct GifIndex {
     bool isGif = false;
     uint32_t headerLength = 0;  // 13 plus the global colour table
-    std::vector<GifFrameSpan> frames;
+    Buffer<GifFrameSpan> frames;
 };
 
 // Walks the blocks once. A truncated file ends the list at its last whole
 // frame; an unknown extension is skipped by its sub-blocks; a sub-block longer
-// than what remains ends the walk. False when the data do not start with "GIF".
+// than what remains ends the walk, and so does want of memory for the list.
+// False when the data do not start with "GIF".
 bool IndexGifFrames(const uint8_t* data, size_t length, GifIndex& index);
 
 struct GifFrameFacts {
@@ -48,7 +50,7 @@ GifFrameFacts ReadGifFacts(const uint8_t* data, size_t length, const GifIndex& i
 // trailer. Comments, plain text and application extensions are left out, so
 // that the result is a still picture. False when `k` is past the last frame.
 bool BuildGifFrameBytes(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
-                        std::vector<uint8_t>& out);
+                        Buffer<uint8_t>& out);
 
 // Whether frame `k` has a colour table of its own or the file a global one.
 bool GifFrameHasColours(const uint8_t* data, const GifIndex& index, uint32_t k);
@@ -60,4 +62,4 @@ bool GifFrameHasColours(const uint8_t* data, const GifIndex& index, uint32_t k);
 // and pixels that the data do not reach stay clear. False when the frame is
 // past the pixel limit or its data are no LZW stream.
 bool DecodeGifFramePixels(const uint8_t* data, size_t length, const GifIndex& index, uint32_t k,
-                          std::vector<uint32_t>& pixels);
+                          Buffer<uint32_t>& pixels);

@@ -39,10 +39,11 @@ bool FindIconImage(const uint8_t* data, size_t length, int32_t& subIndex, int32_
     return true;
 }
 
-std::vector<uint8_t> IconImageFile(const uint8_t* data, const IconImage& image) {
+bool IconImageFile(const uint8_t* data, const IconImage& image, Buffer<uint8_t>& file) {
+    file.clear();
     const uint8_t* bytes = data + image.offset;
-    if (!image.isBitmap) return std::vector<uint8_t>(bytes, bytes + image.length);
-    std::vector<uint8_t> file(22 + size_t{image.length});
+    if (!image.isBitmap) return file.Append(bytes, image.length);
+    if (!file.Resize(22 + size_t{image.length})) return false;
     std::memcpy(file.data(), data, 4);
     file[4] = 1;
     file[5] = 0;
@@ -50,5 +51,5 @@ std::vector<uint8_t> IconImageFile(const uint8_t* data, const IconImage& image) 
     file[18] = 22;  // the image follows the one entry
     file[19] = file[20] = file[21] = 0;
     std::memcpy(file.data() + 22, bytes, image.length);
-    return file;
+    return true;
 }

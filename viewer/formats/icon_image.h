@@ -5,7 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 struct IconImage {
     uint32_t entry;   // offset of its 16-byte directory entry
@@ -23,5 +24,6 @@ bool FindIconImage(const uint8_t* data, size_t length, int32_t& subIndex, int32_
 
 // The bytes that WIC decodes: for a bitmap image a one-image icon file (the
 // file's first four bytes, count 1, its directory entry pointing at offset
-// 22, the image); for any other image its own bytes.
-std::vector<uint8_t> IconImageFile(const uint8_t* data, const IconImage& image);
+// 22, the image); for any other image its own bytes. False, with `file`
+// empty, when there was no memory for them.
+bool IconImageFile(const uint8_t* data, const IconImage& image, Buffer<uint8_t>& file);

@@ -35,7 +35,7 @@ bool Starts(const uint8_t* data, size_t length, const char* text, size_t n) {
 
 // A profile is taken when its header states a size that the bytes hold and
 // carries the "acsp" signature; the bytes past the stated size are dropped.
-bool KeepProfile(std::vector<uint8_t>& profile) {
+bool KeepProfile(Buffer<uint8_t>& profile) {
     if (profile.size() < 132 || std::memcmp(profile.data() + 36, "acsp", 4) != 0) {
         profile.clear();
         return false;
@@ -45,7 +45,7 @@ bool KeepProfile(std::vector<uint8_t>& profile) {
         profile.clear();
         return false;
     }
-    profile.resize(stated);
+    profile.Resize(stated);
     return true;
 }
 
@@ -84,7 +84,7 @@ bool FirstDirectory(const uint8_t* data, size_t length, Tiff& tiff, size_t& entr
     return true;
 }
 
-void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& profile) {
+void ProfileInTiff(const uint8_t* data, size_t length, Buffer<uint8_t>& profile) {
     Tiff tiff = {};
     size_t entries = 0;
     uint32_t count = 0;
@@ -100,8 +100,7 @@ void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& pro
             size > length - at) {
             return;
         }
-        profile.assign(data + at, data + at + size);
-        KeepProfile(profile);
+        if (profile.Append(data + at, size)) KeepProfile(profile);
         return;
     }
 }
@@ -112,8 +111,14 @@ void ProfileInTiff(const uint8_t* data, size_t length, std::vector<uint8_t>& pro
 void WalkJpeg(const uint8_t* data, size_t length, bool wantOrientation, bool wantProfile, PictureTags& tags) {
     Cursor c = {data, length, 2};
     bool orientationSeen = false;
-    std::vector<std::pair<uint32_t, std::pair<size_t, size_t>>> pieces;  // number, (offset, size)
-    uint32_t pieceCount = 0;
+    // Where each piece lies, by its number (1 to 255); a number seen twice
+    // spoils the profile.
+    struct Piece {
+        size_t offset = 0, size = 0;
+        bool seen = false;
+    };
+    Piece pieces[256] = {};
+    uint32_t pieceCount = 0, piecesSeen = 0;
     bool piecesBad = false;
     while (c.Has(2)) {
         if (c.Here()[0] != 0xFF) break;
@@ -137,38 +142,38 @@ void WalkJpeg(const uint8_t* data, size_t length, bool wantOrientation, bool wan
             const uint32_t total = body[13];
             if (number == 0 || total == 0 || number > total || (pieceCount && total != pieceCount)) piecesBad = true;
             pieceCount = total;
-            pieces.push_back({number, {static_cast<size_t>(body + 14 - data), bodySize - 14}});
+            if (!piecesBad && pieces[number].seen) piecesBad = true;
+            if (!piecesBad) {
+                pieces[number] = {static_cast<size_t>(body + 14 - data), bodySize - 14, true};
+                ++piecesSeen;
+            }
         }
         c.Skip(size);
     }
-    if (!wantProfile || pieces.empty() || piecesBad || pieces.size() != pieceCount) return;
-    std::sort(pieces.begin(), pieces.end());
+    // With every number up to the count seen once, none is missing.
+    if (!wantProfile || piecesSeen == 0 || piecesBad || piecesSeen != pieceCount) return;
     size_t total = 0;
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        if (pieces[i].first != i + 1) return;  // a number missing or twice
-        total += pieces[i].second.second;
-    }
-    if (total > kMaxProfileBytes) return;
-    tags.profile.reserve(total);
-    for (const auto& piece : pieces) {
-        tags.profile.insert(tags.profile.end(), data + piece.second.first,
-                            data + piece.second.first + piece.second.second);
-    }
+    for (uint32_t i = 1; i <= pieceCount; ++i) total += pieces[i].size;
+    if (total > kMaxProfileBytes || !tags.profile.Reserve(total)) return;
+    for (uint32_t i = 1; i <= pieceCount; ++i) tags.profile.Append(data + pieces[i].offset, pieces[i].size);
     KeepProfile(tags.profile);
 }
 
 // The zlib stream of an "iCCP" chunk, inflated with a bound on its output.
-void InflateProfile(const uint8_t* data, size_t length, std::vector<uint8_t>& profile) {
+void InflateProfile(const uint8_t* data, size_t length, Buffer<uint8_t>& profile) {
     z_stream stream = {};
-    if (inflateInit(&stream) != Z_OK) return;
-    profile.resize(4096);
+    if (!profile.Resize(4096) || inflateInit(&stream) != Z_OK) {
+        profile.Release();
+        return;
+    }
     size_t produced = 0;
     size_t consumed = 0;
     int result = Z_OK;
     while (result == Z_OK) {
         if (produced == profile.size()) {
-            if (profile.size() >= kMaxProfileBytes) break;
-            profile.resize(std::min(profile.size() * 2, kMaxProfileBytes));
+            if (profile.size() >= kMaxProfileBytes || !profile.Resize(std::min(profile.size() * 2, kMaxProfileBytes))) {
+                break;
+            }
         }
         // zlib counts in 32 bits: feed it in pieces it can count.
         const size_t input = std::min<size_t>(length - consumed, 1u << 30);
@@ -185,10 +190,10 @@ void InflateProfile(const uint8_t* data, size_t length, std::vector<uint8_t>& pr
     }
     inflateEnd(&stream);
     if (result != Z_STREAM_END) {
-        profile.clear();
+        profile.Release();
         return;
     }
-    profile.resize(produced);
+    profile.Resize(produced);
     KeepProfile(profile);
 }
 
@@ -237,10 +242,7 @@ void WalkWebp(const uint8_t* data, size_t length, bool wantOrientation, bool wan
             tags.orientation = OrientationInExif(body, size);
         } else if (wantProfile && !profileSeen && std::memcmp(type, "ICCP", 4) == 0) {
             profileSeen = true;
-            if (size <= kMaxProfileBytes) {
-                tags.profile.assign(body, body + size);
-                KeepProfile(tags.profile);
-            }
+            if (size <= kMaxProfileBytes && tags.profile.Append(body, size)) KeepProfile(tags.profile);
         }
         const size_t step = size_t{size} + 8 + (size & 1);
         if (!c.Skip(std::min(step, c.Left()))) break;
@@ -296,35 +298,51 @@ void OrientedSize(int32_t orientation, int32_t width, int32_t height, int32_t& o
 }
 
 void OrientPixels(const uint32_t* source, int32_t width, int32_t height, int32_t orientation, uint32_t* target) {
-    if (width <= 0 || height <= 0) return;
+    OrientBand(source, width, height, 0, height, orientation, target);
+}
+
+void OrientBand(const uint32_t* band, int32_t width, int32_t height, int32_t top, int32_t rows,
+                int32_t orientation, uint32_t* target) {
+    if (width <= 0 || height <= 0 || top < 0 || rows <= 0 || rows > height - top) return;
     const ptrdiff_t w = width;
     const ptrdiff_t h = height;
-    // Target pixel (x, y) is source pixel base + x * stepX + y * stepY.
+    // Source pixel (x, y) goes to target pixel base + x * stepX + y * stepY.
     ptrdiff_t base = 0, stepX = 1, stepY = w;
     switch (orientation) {
-    case 2: base = w - 1; stepX = -1; stepY = w; break;            // mirrored left to right
-    case 3: base = h * w - 1; stepX = -1; stepY = -w; break;       // turned half round
-    case 4: base = (h - 1) * w; stepX = 1; stepY = -w; break;      // mirrored top to bottom
-    case 5: base = 0; stepX = w; stepY = 1; break;                 // transposed
-    case 6: base = (h - 1) * w; stepX = -w; stepY = 1; break;      // turned a quarter clockwise
-    case 7: base = h * w - 1; stepX = -w; stepY = -1; break;       // transposed the other way
-    case 8: base = w - 1; stepX = w; stepY = -1; break;            // turned a quarter anticlockwise
+    case 2: base = w - 1; stepX = -1; stepY = w; break;                // mirrored left to right
+    case 3: base = h * w - 1; stepX = -1; stepY = -w; break;           // turned half round
+    case 4: base = (h - 1) * w; stepX = 1; stepY = -w; break;          // mirrored top to bottom
+    case 5: base = 0; stepX = h; stepY = 1; break;                     // transposed
+    case 6: base = h - 1; stepX = h; stepY = -1; break;                // turned a quarter clockwise
+    case 7: base = w * h - 1; stepX = -h; stepY = -1; break;           // transposed the other way
+    case 8: base = (w - 1) * h; stepX = -h; stepY = 1; break;          // turned a quarter anticlockwise
     default: break;
     }
-    int32_t outWidth = 0, outHeight = 0;
-    OrientedSize(orientation, width, height, outWidth, outHeight);
-    // In tiles, so that a quarter turn of a large picture reads the source
+    // In tiles, so that a quarter turn of a large picture writes the target
     // from the cache rather than one row per pixel.
     constexpr int32_t kTile = 32;
-    for (int32_t ty = 0; ty < outHeight; ty += kTile) {
-        const int32_t yEnd = std::min(outHeight, ty + kTile);
-        for (int32_t tx = 0; tx < outWidth; tx += kTile) {
-            const int32_t xEnd = std::min(outWidth, tx + kTile);
+    for (int32_t ty = 0; ty < rows; ty += kTile) {
+        const int32_t yEnd = std::min(rows, ty + kTile);
+        for (int32_t tx = 0; tx < width; tx += kTile) {
+            const int32_t xEnd = std::min(width, tx + kTile);
             for (int32_t y = ty; y < yEnd; ++y) {
-                uint32_t* row = target + static_cast<ptrdiff_t>(y) * outWidth;
-                const ptrdiff_t start = base + y * stepY;
-                for (int32_t x = tx; x < xEnd; ++x) row[x] = source[start + x * stepX];
+                const uint32_t* row = band + static_cast<ptrdiff_t>(y) * w;
+                uint32_t* start = target + base + (top + y) * stepY;
+                for (int32_t x = tx; x < xEnd; ++x) start[x * stepX] = row[x];
             }
         }
     }
+}
+
+bool OrientInPlace(uint32_t* pixels, int32_t width, int32_t height, int32_t orientation) {
+    if (width <= 0 || height <= 0 || orientation < 2 || orientation > 4) return false;
+    const size_t w = static_cast<size_t>(width), h = static_cast<size_t>(height);
+    if (orientation == 3) {
+        std::reverse(pixels, pixels + w * h);
+    } else if (orientation == 2) {
+        for (size_t y = 0; y < h; ++y) std::reverse(pixels + y * w, pixels + (y + 1) * w);
+    } else {
+        for (size_t y = 0; y < h / 2; ++y) std::swap_ranges(pixels + y * w, pixels + (y + 1) * w, pixels + (h - 1 - y) * w);
+    }
+    return true;
 }

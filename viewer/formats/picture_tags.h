@@ -6,11 +6,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 struct PictureTags {
     int32_t orientation = 1;        // EXIF 1 to 8; 1 when absent or out of range
-    std::vector<uint8_t> profile;   // the whole ICC profile, or empty
+    Buffer<uint8_t> profile;        // the whole ICC profile, or empty (also when no memory held it)
 };
 
 // The largest profile that is taken; a longer one is no profile.
@@ -35,3 +36,12 @@ void OrientedSize(int32_t orientation, int32_t width, int32_t height, int32_t& o
 // into `target` turned and mirrored as orientation `orientation` asks, so
 // that the picture stands upright; `target` holds the oriented size.
 void OrientPixels(const uint32_t* source, int32_t width, int32_t height, int32_t orientation, uint32_t* target);
+
+// The same for a band of the source: `band` holds its rows `top` to
+// `top + rows - 1`, and only their pixels are written into `target`.
+void OrientBand(const uint32_t* band, int32_t width, int32_t height, int32_t top, int32_t rows,
+                int32_t orientation, uint32_t* target);
+
+// Orientations 2 to 4 (the mirrors and the half turn, which keep the size)
+// done where the pixels lie; false, with the pixels untouched, for others.
+bool OrientInPlace(uint32_t* pixels, int32_t width, int32_t height, int32_t orientation);

@@ -12,21 +12,21 @@ uint32_t Read32(const uint8_t* p) {
 }
 uint32_t Read16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v >> 24));
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-    out.push_back(static_cast<uint8_t>(v));
+// The writers below append into room made beforehand, where no append fails.
+void Put32(Buffer<uint8_t>& out, uint32_t v) {
+    const uint8_t bytes[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                              static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+    out.Append(bytes, 4);
 }
 
 bool IsType(const uint8_t* chunk, const char* type) { return std::memcmp(chunk + 4, type, 4) == 0; }
 
 // A chunk of type `type` holding `length` bytes, with its CRC.
-void AppendChunk(std::vector<uint8_t>& out, const char* type, const uint8_t* dataBytes, uint32_t length) {
+void AppendChunk(Buffer<uint8_t>& out, const char* type, const uint8_t* dataBytes, uint32_t length) {
     Put32(out, length);
     const size_t typeAt = out.size();
-    out.insert(out.end(), type, type + 4);
-    if (length) out.insert(out.end(), dataBytes, dataBytes + length);
+    out.Append(reinterpret_cast<const uint8_t*>(type), 4);
+    out.Append(dataBytes, length);
     Put32(out, PngCrc(0, out.data() + typeAt, 4 + size_t{length}));
 }
 
@@ -77,6 +77,7 @@ bool IndexPngChunks(const uint8_t* data, size_t length, PngIndex& index) {
         if (index.colourType == 6) index.depth = 32;
     }
     uint32_t acTLFrames = 0;
+    bool roomy = true;  // every list found memory for what it had to hold
     bool imageDataSeen = false;
     size_t pos = 8;
     while (pos < length && length - pos >= 12) {
@@ -93,15 +94,14 @@ bool IndexPngChunks(const uint8_t* data, size_t length, PngIndex& index) {
             acTLFrames = Read32(chunk + 8);
             index.playCount = Read32(chunk + 12);
         } else if (IsType(chunk, "fcTL") && n >= 26) {
-            if (!index.controls.empty()) index.spanEnds.push_back(at);
-            index.controls.push_back(at);
-            index.inImageData.push_back(imageDataSeen ? 0 : 1);
+            if (!index.controls.empty()) roomy = roomy && index.spanEnds.Push(at);
+            roomy = roomy && index.controls.Push(at) && index.inImageData.Push(imageDataSeen ? 0 : 1);
         } else if (IsType(chunk, "IDAT")) {
             if (!index.animated && index.controls.empty()) index.stillImageData = true;
             imageDataSeen = true;
         } else if (IsType(chunk, "PLTE")) {
             index.depth = PaletteDepth(n / 3);
-            index.kept.push_back(at);
+            roomy = roomy && index.kept.Push(at);
         } else if (IsType(chunk, "tRNS")) {
             if (index.colourType == 2 && n >= 6) {
                 index.transparentColor = chunk[9] | (chunk[11] << 8) | (chunk[13] << 16);
@@ -109,12 +109,19 @@ bool IndexPngChunks(const uint8_t* data, size_t length, PngIndex& index) {
                 const uint32_t grey = GreyByte(Read16(chunk + 8), data[24]);
                 index.transparentColor = static_cast<int32_t>(grey | (grey << 8) | (grey << 16));
             }
-            index.kept.push_back(at);
+            roomy = roomy && index.kept.Push(at);
         }
         pos += size_t{n} + 12;
     }
     if (!index.controls.empty()) {
-        index.spanEnds.push_back(index.imageEnd != kNone ? index.imageEnd : static_cast<uint32_t>(pos));
+        roomy = roomy && index.spanEnds.Push(index.imageEnd != kNone ? index.imageEnd : static_cast<uint32_t>(pos));
+    }
+    if (!roomy) {
+        index.animated = false;
+        index.controls.Release();
+        index.spanEnds.Release();
+        index.inImageData.Release();
+        index.kept.Release();
     }
     // The count that "acTL" claims, but never more frames than the file has.
     if (index.animated) {
@@ -148,13 +155,18 @@ bool ReadPngFrameFacts(const uint8_t* data, const PngIndex& index, uint32_t k, P
 }
 
 bool BuildPngFrameBytes(const uint8_t* data, size_t length, const PngIndex& index, uint32_t k,
-                        std::vector<uint8_t>& out) {
+                        Buffer<uint8_t>& out) {
     out.clear();
     if (!index.animated || !index.hasHeader || k >= index.frameCount) return false;
     const uint32_t control = index.controls[k];
     const uint32_t spanStart = control + 12 + Read32(data + control);
     const uint32_t spanEnd = index.spanEnds[k];
-    out.insert(out.end(), data, data + 8);
+    // At most the signature, the header, every kept chunk, the frame's span
+    // ("fdAT" becomes a shorter "IDAT") and the end: that room is made first.
+    size_t bytes = 8 + 25 + size_t{spanEnd - spanStart} + 12;
+    for (size_t i = 0; i < index.kept.size(); ++i) bytes += 12 + size_t{Read32(data + index.kept[i])};
+    if (!out.Reserve(bytes)) return false;
+    out.Append(data, 8);
     uint8_t header[13];
     std::memcpy(header, data + control + 12, 8);  // the frame's width and height
     std::memcpy(header + 8, data + 24, 5);         // depth, colour type and the rest
@@ -162,7 +174,7 @@ bool BuildPngFrameBytes(const uint8_t* data, size_t length, const PngIndex& inde
 
     auto keep = [&](uint32_t at) {
         const uint32_t n = Read32(data + at);
-        out.insert(out.end(), data + at, data + at + 12 + n);
+        out.Append(data + at, 12 + size_t{n});
     };
     // In file order: the kept chunks before the frame, the frame's chunks with
     // the kept ones among them, the kept chunks after it, the end.

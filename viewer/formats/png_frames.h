@@ -7,7 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 struct PngIndex {
     bool isPng = false;
@@ -20,15 +21,16 @@ struct PngIndex {
     uint32_t playCount = 0;
     uint32_t frameCount = 0;        // frames that have an "fcTL", at most the "acTL" count
     bool stillImageData = false;    // "IDAT" with no "fcTL" before it
-    std::vector<uint32_t> controls;       // offset of each frame's "fcTL" chunk
-    std::vector<uint32_t> spanEnds;       // where each frame's chunks end
-    std::vector<uint8_t> inImageData;     // 1: the frame's pixels are the "IDAT" data
-    std::vector<uint32_t> kept;           // "PLTE" and "tRNS" chunks, copied into every frame
+    Buffer<uint32_t> controls;            // offset of each frame's "fcTL" chunk
+    Buffer<uint32_t> spanEnds;            // where each frame's chunks end
+    Buffer<uint8_t> inImageData;          // 1: the frame's pixels are the "IDAT" data
+    Buffer<uint32_t> kept;                // "PLTE" and "tRNS" chunks, copied into every frame
     uint32_t imageEnd = 0xFFFFFFFFu;      // the "IEND" chunk, if any
 };
 
 // Walks the chunks once, up to "IEND" or the end of the data; a chunk longer
 // than what remains ends the walk. False when bytes 1 to 3 are not "PNG".
+// Without memory for the frames' list the file counts as a still picture.
 bool IndexPngChunks(const uint8_t* data, size_t length, PngIndex& index);
 
 struct PngFrameFacts {
@@ -44,7 +46,7 @@ bool ReadPngFrameFacts(const uint8_t* data, const PngIndex& index, uint32_t k, P
 // The plain PNG of frame `k`: signature, "IHDR" with the frame's size, the
 // "PLTE" and "tRNS" chunks, the frame's data as "IDAT" chunks, "IEND".
 bool BuildPngFrameBytes(const uint8_t* data, size_t length, const PngIndex& index, uint32_t k,
-                        std::vector<uint8_t>& out);
+                        Buffer<uint8_t>& out);
 
 // CRC-32 of PNG chunks (ISO 3309), over `length` bytes, continuing `crc`.
 uint32_t PngCrc(uint32_t crc, const uint8_t* bytes, size_t length);

@@ -4,7 +4,8 @@
 #include "viewer/formats/tiff_depth.h"
 
 #include <cstring>
-#include <vector>
+
+#include "viewer/core/buffer.h"
 
 namespace {
 
@@ -45,7 +46,8 @@ int32_t ReadTiffBitDepth(const TiffSource& source) {
     const uint64_t entriesAt = directory + 2;
     uint64_t count = r.U16(countBytes);
     if (count > (source.length - entriesAt) / 12) count = (source.length - entriesAt) / 12;
-    std::vector<uint8_t> entries(static_cast<size_t>(count) * 12);
+    Buffer<uint8_t> entries;
+    if (!entries.Resize(static_cast<size_t>(count) * 12)) return 0;
     if (!entries.empty() && !Read(source, entriesAt, entries.data(), entries.size())) return 0;
 
     uint32_t samples = 1;
@@ -71,10 +73,13 @@ int32_t ReadTiffBitDepth(const TiffSource& source) {
         return depth > 0x7FFFFFFF ? 0 : static_cast<int32_t>(depth);
     }
     const uint32_t summed = values < samples ? values : samples;
-    std::vector<uint8_t> stored(bits + 8, bits + 12);
+    Buffer<uint8_t> stored;
     if (uint64_t{values} * size > 4) {
-        stored.resize(size_t{summed} * size);
-        if (!Read(source, r.U32(bits + 8), stored.data(), stored.size())) return 0;
+        if (!stored.Resize(size_t{summed} * size) || !Read(source, r.U32(bits + 8), stored.data(), stored.size())) {
+            return 0;
+        }
+    } else if (!stored.Append(bits + 8, 4)) {
+        return 0;
     }
     uint64_t depth = 0;
     for (uint32_t i = 0; i < summed; ++i) depth += valueAt(stored.data() + size_t{i} * size);

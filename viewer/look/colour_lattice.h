@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 // Points per axis: every 8th value and 255.
 constexpr int kLatticeSide = 33;
@@ -18,11 +17,18 @@ constexpr size_t kLatticePoints = size_t{kLatticeSide} * kLatticeSide * kLattice
 inline int LatticeValue(int i) { return i * 8 < 255 ? i * 8 : 255; }
 
 // The lattice points as 32-bit pixels (blue, green, red, 255), red slowest
-// and blue fastest: what the colour system is asked to convert.
-void LatticeInputs(std::vector<uint8_t>& bgrx);
+// and blue fastest: what the colour system is asked to convert. `bgrx` holds
+// kLatticePoints × 4 bytes.
+void LatticeInputs(uint8_t* bgrx);
 
-// Converts `count` pixels (blue, green, red, alpha) in place by the lattice
-// (the converted inputs, laid out as LatticeInputs lays them). Alpha is kept;
-// with `premultiplied`, a pixel with alpha below 255 is converted on its
-// unmultiplied colour and multiplied again.
-void ApplyLattice(const uint8_t* lattice, uint8_t* pixels, size_t count, bool premultiplied);
+// The converted points (laid out as LatticeInputs lays them, the fourth byte
+// ignored) as ApplyLattice reads them: each point's blue, green and red in
+// 16-bit lanes of one 64-bit word, so that one multiplication weighs all
+// three. `spread` holds kLatticePoints words.
+void SpreadLattice(const uint8_t* converted, uint64_t* spread);
+
+// Converts `count` pixels (blue, green, red, alpha) in place by the spread
+// lattice. Alpha is kept; with `premultiplied`, a pixel with alpha below 255
+// is converted on its unmultiplied colour and multiplied again, both rounded,
+// so that a transform that changes no colour changes no premultiplied pixel.
+void ApplyLattice(const uint64_t* spread, uint8_t* pixels, size_t count, bool premultiplied);

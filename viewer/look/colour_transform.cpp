@@ -10,13 +10,16 @@
 #include <icm.h>
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <optional>
-#include <vector>
+
+#include "viewer/formats/icc_rules.h"
+#include "viewer/formats/picture_tags.h"
 
 namespace {
 
 struct Mscms {
-    bool loaded = false;
     decltype(&OpenColorProfileW) openProfile = nullptr;
     decltype(&CloseColorProfile) closeProfile = nullptr;
     decltype(&CreateMultiProfileTransform) createTransform = nullptr;
@@ -30,17 +33,17 @@ void Find(HMODULE module, const char* name, T& function) {
     function = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-const Mscms& System() {
-    static Mscms api;
-    if (api.loaded) return api;
-    api.loaded = true;
+// Both the window thread and the read-ahead thread may be first to ask; the
+// one-time initialisation makes the second wait until every pointer is set.
+BOOL CALLBACK LoadMscms(INIT_ONCE*, void* parameter, void**) {
+    Mscms& api = *static_cast<Mscms*>(parameter);
     wchar_t path[MAX_PATH];
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 11 >= MAX_PATH) return api;
+    if (length == 0 || length + 11 >= MAX_PATH) return TRUE;
     lstrcatW(path, L"\\mscms.dll");
     // Kept for the life of the process, as its transforms may be.
     HMODULE module = LoadLibraryW(path);
-    if (!module) return api;
+    if (!module) return TRUE;
     Find(module, "OpenColorProfileW", api.openProfile);
     Find(module, "CloseColorProfile", api.closeProfile);
     Find(module, "CreateMultiProfileTransform", api.createTransform);
@@ -50,6 +53,13 @@ const Mscms& System() {
     if (!api.openProfile || !api.closeProfile || !api.createTransform || !api.deleteTransform || !api.translate) {
         api.openProfile = nullptr;
     }
+    return TRUE;
+}
+
+const Mscms& System() {
+    static Mscms api;
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    InitOnceExecuteOnce(&once, LoadMscms, &api, nullptr);
     return api;
 }
 
@@ -85,7 +95,12 @@ ColourTransform::~ColourTransform() { Reset(); }
 void ColourTransform::Reset(HANDLE handle) {
     if (handle_ && System().deleteTransform) System().deleteTransform(handle_);
     handle_ = handle;
-    lattice_.clear();
+    SetLattice(nullptr);
+}
+
+void ColourTransform::SetLattice(uint64_t* lattice) {
+    delete[] lattice_;
+    lattice_ = lattice;
 }
 
 namespace {
@@ -107,6 +122,27 @@ bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]) {
     ReleaseDC(window, dc);
     if (!got) path[0] = L'\0';
     return path[0] != L'\0';
+}
+
+bool DisplayIsSrgb(HWND window) {
+    wchar_t path[MAX_PATH];
+    if (!DisplayProfilePath(window, path)) return true;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return true;
+    bool srgb = true;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
+        static_cast<unsigned long long>(size.QuadPart) <= kMaxProfileBytes) {
+        const DWORD length = static_cast<DWORD>(size.QuadPart);
+        std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[length]);
+        DWORD read = 0;
+        if (bytes && ReadFile(file, bytes.get(), length, &read, nullptr) && read == length) {
+            srgb = IsSrgbProfile(bytes.get(), length);
+        }
+    }
+    CloseHandle(file);
+    return srgb;
 }
 
 bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, ColourTransform& transform) {
@@ -138,15 +174,19 @@ bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, Col
     }
     if (!transform) return false;
     // An RGB profile's transform is sampled once on the lattice; a CMYK
-    // one translates its picture directly.
-    std::vector<uint8_t> inputs;
-    LatticeInputs(inputs);
-    std::vector<uint8_t>& lattice = transform.Lattice();
-    lattice.resize(inputs.size());
+    // one translates its picture directly. Without room for the lattice
+    // the transform converts nothing.
+    constexpr size_t kBytes = kLatticePoints * 4;
+    std::unique_ptr<uint8_t[]> inputs(new (std::nothrow) uint8_t[kBytes]);
+    std::unique_ptr<uint8_t[]> converted(new (std::nothrow) uint8_t[kBytes]);
+    std::unique_ptr<uint64_t[]> lattice(new (std::nothrow) uint64_t[kLatticePoints]);
+    if (!inputs || !converted || !lattice) return true;
+    LatticeInputs(inputs.get());
     const DWORD side = kLatticeSide * kLatticeSide;
-    if (!api.translate(transform.Get(), inputs.data(), BM_xRGBQUADS, side, kLatticeSide, side * 4, lattice.data(),
-                       BM_xRGBQUADS, side * 4, nullptr, 0)) {
-        lattice.clear();
+    if (api.translate(transform.Get(), inputs.get(), BM_xRGBQUADS, side, kLatticeSide, side * 4, converted.get(),
+                      BM_xRGBQUADS, side * 4, nullptr, 0)) {
+        SpreadLattice(converted.get(), lattice.get());
+        transform.SetLattice(lattice.release());
     }
     return true;
 }
@@ -154,7 +194,7 @@ bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, Col
 namespace {
 
 struct Share {
-    const uint8_t* lattice;
+    const uint64_t* lattice;
     uint8_t* pixels;
     size_t count;
     bool premultiplied;
@@ -179,7 +219,7 @@ constexpr size_t kMaxThreads = 8;
 
 bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
                      bool premultiplied) {
-    if (transform.Lattice().size() != kLatticePoints * 4 || width <= 0 || height <= 0) return false;
+    if (!transform.Lattice() || width <= 0 || height <= 0) return false;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     // A large photograph is cut into bands converted side by side by worker
     // threads, which only compute and are all joined before the call
@@ -194,7 +234,7 @@ bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t 
     size_t started = 0;
     for (size_t k = 0; k < threads; ++k) {
         const size_t top = rows * k / threads, bottom = rows * (k + 1) / threads;
-        shares[k] = {transform.Lattice().data(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
+        shares[k] = {transform.Lattice(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
         if (k + 1 == threads) break;  // the last band is this thread's
         workers[started] = CreateThread(nullptr, 0, ConvertShareThread, &shares[k], 0, nullptr);
         if (workers[started]) {

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 // The profile file of the display that shows `window` (GetICMProfileW on the
 // window's device context); false, with `path` empty, when it has none.
@@ -19,6 +18,12 @@ bool DisplayProfilePath(HWND window, wchar_t (&path)[MAX_PATH]);
 // display profile at `path` (empty: the display has none) instead of asking
 // a window's display; null goes back to asking. For the calling thread only.
 void SetThreadDisplayProfile(const wchar_t* path);
+
+// Whether the display that shows `window` (or the thread's display profile)
+// is sRGB: it has no profile, as Windows then takes it, or one that
+// IsSrgbProfile (viewer/formats/icc_rules.h) accepts. A profile that cannot
+// be read is sRGB too, as MakeColourTransform then converts to sRGB.
+bool DisplayIsSrgb(HWND window);
 
 // One transform, deleted once, with its results on the colour lattice
 // (viewer/look/colour_lattice.h), by which pictures are converted. Not
@@ -33,12 +38,15 @@ public:
     void Reset(HANDLE handle = nullptr);
     HANDLE Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
-    std::vector<uint8_t>& Lattice() { return lattice_; }
-    const std::vector<uint8_t>& Lattice() const { return lattice_; }
+    // The spread lattice, or null for a transform of another colour space
+    // or one whose lattice found no memory.
+    const uint64_t* Lattice() const { return lattice_; }
+    // Takes over `lattice`, an array of kLatticePoints made by new[].
+    void SetLattice(uint64_t* lattice);
 
 private:
     HANDLE handle_ = nullptr;
-    std::vector<uint8_t> lattice_;
+    uint64_t* lattice_ = nullptr;
 };
 
 // A transform from the profile in `profile` (RGB, or CMYK for the pixels of
@@ -49,8 +57,8 @@ bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, Col
 // Converts `width` × `height` pixels (blue, green, red, alpha; rows of
 // `width` × 4 bytes) in place by the transform's lattice. Alpha is kept; with
 // `premultiplied`, a pixel with alpha below 255 is converted on its
-// unmultiplied colour and multiplied again. False for a transform of another
-// colour space (no lattice).
+// unmultiplied colour and multiplied again. False, with the pixels as they
+// were, for a transform without a lattice.
 bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t width, int32_t height,
                      bool premultiplied);
 

@@ -4,6 +4,8 @@
 #include "viewer/look/colour_transform.h"
 #include "viewer/look/picture_look.h"
 
+#include <new>
+
 struct FrameColour {
     wchar_t display[MAX_PATH];  // the display profile the transform was made for
     ColourTransform transform;  // empty: the file needs no conversion
@@ -15,7 +17,8 @@ void ConvertComposedFrame(DecodeState& state, const Settings& settings, HWND win
     wchar_t display[MAX_PATH];
     DisplayProfilePath(window, display);
     if (!state.frameColour || lstrcmpiW(state.frameColour->display, display) != 0) {
-        if (!state.frameColour) state.frameColour = new FrameColour();
+        if (!state.frameColour) state.frameColour = new (std::nothrow) FrameColour();
+        if (!state.frameColour) return;  // shown as stored
         lstrcpynW(state.frameColour->display, display, MAX_PATH);
         TransformForFile(state.fileBuffer, state.fileLength, window, state.frameColour->transform);
     }

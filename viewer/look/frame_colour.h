@@ -1,8 +1,8 @@
 // Colour management of animations: each composed frame of an animated PNG or
 // WebP that carries a profile is converted with one transform kept for the
 // file (in its decode state) and remade only when the display's profile
-// changes. A file without a profile, or with an sRGB one, costs one look at
-// its chunks.
+// changes. A file without a profile, or with an sRGB one on an sRGB display,
+// costs one look at its chunks.
 #pragma once
 
 #include <windows.h>

@@ -5,11 +5,13 @@
 
 #include <wincodec.h>
 
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "viewer/formats/icc_rules.h"
 #include "viewer/formats/picture_tags.h"
 #include "viewer/imaging/wic_decode.h"
+#include "viewer/look/picture_turn.h"
 
 namespace {
 
@@ -93,12 +95,12 @@ HBITMAP CopyAsSection(HBITMAP bitmap, Plane& plane) {
 
 // The CMYK samples of a JPEG as WIC reads them (Adobe's inverted samples
 // already turned back), for a conversion through its CMYK profile.
-bool DecodeCmyk(const uint8_t* data, size_t length, int32_t width, int32_t height, std::vector<uint8_t>& cmyk) {
-    if (length > 0xFFFFFFFFu) return false;
+std::unique_ptr<uint8_t[]> DecodeCmyk(const uint8_t* data, size_t length, int32_t width, int32_t height) {
+    if (length > 0xFFFFFFFFu) return nullptr;
     ComPtr<IWICImagingFactory> factory;
     static const CLSID kFactory = {0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
     if (FAILED(CoCreateInstance(kFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, factory.Out()))) {
-        return false;
+        return nullptr;
     }
     ComPtr<IWICStream> stream;
     ComPtr<IWICBitmapDecoder> decoder;
@@ -111,18 +113,24 @@ bool DecodeCmyk(const uint8_t* data, size_t length, int32_t width, int32_t heigh
         FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetPixelFormat(&format)) ||
         !IsEqualGUID(format, GUID_WICPixelFormat32bppCMYK) || FAILED(frame->GetSize(&w, &h)) ||
         static_cast<int64_t>(w) != width || static_cast<int64_t>(h) != height) {
-        return false;
+        return nullptr;
     }
-    cmyk.resize(static_cast<size_t>(w) * h * 4);
-    return SUCCEEDED(frame->CopyPixels(nullptr, w * 4, static_cast<UINT>(cmyk.size()), cmyk.data()));
+    // The section is as large and was made, so the size fits a size_t; the
+    // samples may still find no room, and the picture is then shown as WIC
+    // converted it.
+    const uint64_t bytes = uint64_t{w} * h * 4;
+    if (bytes > 0xFFFFFFFFu) return nullptr;
+    std::unique_ptr<uint8_t[]> cmyk(new (std::nothrow) uint8_t[static_cast<size_t>(bytes)]);
+    if (!cmyk || FAILED(frame->CopyPixels(nullptr, w * 4, static_cast<UINT>(bytes), cmyk.get()))) return nullptr;
+    return cmyk;
 }
 
 bool IsJpeg(const uint8_t* data, size_t length) { return length >= 2 && data[0] == 0xFF && data[1] == 0xD8; }
 
-void Convert(const uint8_t* data, size_t length, const std::vector<uint8_t>& profile, HWND window, Plane& plane,
+void Convert(const uint8_t* data, size_t length, const Buffer<uint8_t>& profile, HWND window, Plane& plane,
              bool premultiplied) {
     const uint32_t space = IccColourSpace(profile.data(), profile.size());
-    if (space == kIccRgb && IsSrgbProfile(profile.data(), profile.size())) return;
+    if (space == kIccRgb && IsSrgbProfile(profile.data(), profile.size()) && DisplayIsSrgb(window)) return;
     if (space != kIccRgb && !(space == kIccCmyk && IsJpeg(data, length))) return;
     ColourTransform transform;
     if (!MakeColourTransform(profile.data(), profile.size(), window, transform)) return;
@@ -130,10 +138,8 @@ void Convert(const uint8_t* data, size_t length, const std::vector<uint8_t>& pro
         TranslatePixels(transform, plane.bits, plane.width, plane.height, premultiplied);
         return;
     }
-    std::vector<uint8_t> cmyk;
-    if (DecodeCmyk(data, length, plane.width, plane.height, cmyk)) {
-        TranslateCmykPixels(transform, cmyk.data(), plane.width, plane.height, plane.bits);
-    }
+    const std::unique_ptr<uint8_t[]> cmyk = DecodeCmyk(data, length, plane.width, plane.height);
+    if (cmyk) TranslateCmykPixels(transform, cmyk.get(), plane.width, plane.height, plane.bits);
 }
 
 }  // namespace
@@ -143,7 +149,7 @@ bool TransformForFile(const uint8_t* data, size_t length, HWND window, ColourTra
     PictureTags tags;
     if (!ReadPictureTags(data, length, false, true, tags) || tags.profile.empty()) return false;
     if (IccColourSpace(tags.profile.data(), tags.profile.size()) != kIccRgb ||
-        IsSrgbProfile(tags.profile.data(), tags.profile.size())) {
+        (IsSrgbProfile(tags.profile.data(), tags.profile.size()) && DisplayIsSrgb(window))) {
         return false;
     }
     return MakeColourTransform(tags.profile.data(), tags.profile.size(), window, transform);
@@ -173,17 +179,11 @@ HBITMAP ApplyPictureLook(const wchar_t* path, const DecodeState& state, const Se
     if (!tags.profile.empty()) Convert(data, length, tags.profile, window, plane, pixels == LookPixels::Premultiplied);
     if (tags.orientation == 1) return bitmap;
 
-    int32_t width = 0, height = 0;
-    OrientedSize(tags.orientation, plane.width, plane.height, width, height);
-    void* bits = nullptr;
-    HBITMAP turned = CreateTopDownSection(nullptr, width, height, &bits);
-    if (!turned) return bitmap;
-    OrientPixels(reinterpret_cast<const uint32_t*>(plane.bits), plane.width, plane.height, tags.orientation,
-                 static_cast<uint32_t*>(bits));
-    DeleteObject(bitmap);
-    if (picture.width > 0 && picture.height > 0) {
+    bool turned = false;
+    bitmap = TurnSection(bitmap, plane.bits, plane.width, plane.height, tags.orientation, turned);
+    if (turned && picture.width > 0 && picture.height > 0) {
         const int32_t storedWidth = picture.width, storedHeight = picture.height;
         OrientedSize(tags.orientation, storedWidth, storedHeight, picture.width, picture.height);
     }
-    return turned;
+    return bitmap;
 }

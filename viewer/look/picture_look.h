@@ -22,10 +22,13 @@ enum class LookPixels { Straight, Premultiplied, Plugin };
 // `state.fileBuffer` when it holds the file) to `bitmap` and returns the
 // bitmap to show: the same one converted in place, or a new one that
 // replaces it (the old one is deleted). `picture`'s size, when set, follows
-// the turn. A profile that cannot be used leaves the colours as stored.
+// the turn. A profile that cannot be used leaves the colours as stored. Null
+// only when the turn lost the picture for want of memory (the old one is
+// deleted): the picture is then too large to show.
 HBITMAP ApplyPictureLook(const wchar_t* path, const DecodeState& state, const Settings& settings, HWND window,
                          HBITMAP bitmap, LookPixels pixels, DecodedPicture& picture);
 
 // The transform for the profile embedded in `data` (a file's bytes), or
-// false when it has none, an sRGB one, or one that cannot be used.
+// false when it has none, an sRGB one on an sRGB display, or one that cannot
+// be used.
 bool TransformForFile(const uint8_t* data, size_t length, HWND window, ColourTransform& transform);

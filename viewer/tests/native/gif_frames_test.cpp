@@ -114,13 +114,13 @@ TEST(GifFrames, CountsFactsAndFrames) {
         EXPECT_EQ(f.delayMs, r.delay) << k;
         EXPECT_EQ(f.depth, r.depth) << k;
         EXPECT_EQ(f.loopCount, 0) << k;
-        Bytes built;
+        Buffer<uint8_t> built;
         ASSERT_TRUE(BuildGifFrameBytes(file.data(), file.size(), index, k, built));
-        EXPECT_EQ(built, WalkedFrame(file, k)) << k;
+        EXPECT_EQ(Bytes(built.begin(), built.end()), WalkedFrame(file, k)) << k;
     }
     // The background colour for restore-to-background comes from the global table.
     EXPECT_EQ(ReadGifFacts(file.data(), file.size(), index, 0).backgroundColor, 0xFF0000);  // blue
-    Bytes none;
+    Buffer<uint8_t> none;
     EXPECT_FALSE(BuildGifFrameBytes(file.data(), file.size(), index, 3, none));
 }
 
@@ -175,9 +175,9 @@ TEST(GifFrames, AFileCutAnywhereCountsItsWholeFrames) {
         for (const GifFrameSpan& f : full.frames) whole += f.end <= length;
         EXPECT_EQ(index.frames.size(), whole) << length;
         for (uint32_t k = 0; k < index.frames.size(); ++k) {
-            Bytes built;
+            Buffer<uint8_t> built;
             ASSERT_TRUE(BuildGifFrameBytes(cut.data(), cut.size(), index, k, built));
-            EXPECT_EQ(built, WalkedFrame(file, k)) << length;
+            EXPECT_EQ(Bytes(built.begin(), built.end()), WalkedFrame(file, k)) << length;
         }
     }
 }
@@ -214,11 +214,11 @@ TEST(GifFrames, DecodesFramePixelsItself) {
         b.push_back(0x3B);
         GifIndex index;
         ASSERT_TRUE(IndexGifFrames(b.data(), b.size(), index));
-        std::vector<uint32_t> pixels;
+        Buffer<uint32_t> pixels;
         ASSERT_TRUE(DecodeGifFramePixels(b.data(), b.size(), index, 0, pixels));
-        EXPECT_EQ(pixels, r.pixels) << r.width << "x" << r.height << " " << r.interlaced << r.transparent << r.table;
+        EXPECT_EQ(std::vector<uint32_t>(pixels.begin(), pixels.end()), r.pixels) << r.width << "x" << r.height << " " << r.interlaced << r.transparent << r.table;
         // WIC gets the same frame with a grey table where the file has none.
-        Bytes built;
+        Buffer<uint8_t> built;
         ASSERT_TRUE(BuildGifFrameBytes(b.data(), b.size(), index, 0, built));
         EXPECT_EQ(GifFrameHasColours(b.data(), index, 0), r.table);
         EXPECT_EQ(built[10] & 0x87, r.table ? 0x81 : 0x87);
@@ -230,7 +230,7 @@ TEST(GifFrames, DecodesFramePixelsItself) {
     huge.insert(huge.end(), run.begin(), run.end());
     GifIndex index;
     ASSERT_TRUE(IndexGifFrames(huge.data(), huge.size(), index));
-    std::vector<uint32_t> pixels;
+    Buffer<uint32_t> pixels;
     EXPECT_FALSE(DecodeGifFramePixels(huge.data(), huge.size(), index, 0, pixels));
 }
 

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         IconImage image;
         if (FindIconImage(copy.data(), copy.size(), subIndex, lastIndex, image)) {
             if (image.offset > copy.size() || image.length > copy.size() - image.offset) __builtin_trap();
-            const std::vector<uint8_t> file = IconImageFile(copy.data(), image);
+            Buffer<uint8_t> file;
+            IconImageFile(copy.data(), image, file);
             if (file.size() > image.length + size_t{22}) __builtin_trap();
         }
     }

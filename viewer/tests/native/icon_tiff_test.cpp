@@ -57,7 +57,8 @@ TEST(IconImage, ChoosesWrapsAndTellsTheDepth) {
         EXPECT_EQ(lastIndex, 2);
         EXPECT_EQ(image.isBitmap, r.bitmap);
         EXPECT_EQ(image.depth, r.depth);
-        const Bytes built = IconImageFile(file.data(), image);
+        Buffer<uint8_t> built;
+        ASSERT_TRUE(IconImageFile(file.data(), image, built));
         if (r.bitmap) {
             // Reserved and type, one image, the entry pointing at 22, the image.
             ASSERT_EQ(built.size(), 22 + size_t{image.length});

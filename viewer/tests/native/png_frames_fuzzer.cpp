@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PngIndex index;
     if (!IndexPngChunks(copy.data(), copy.size(), index)) return 0;
     if (index.frameCount > index.controls.size()) __builtin_trap();
-    std::vector<uint8_t> frame;
+    Buffer<uint8_t> frame;
     PngFrameFacts facts;
     for (uint32_t k = 0; k < index.frameCount && k < 64; ++k) {
         if (!ReadPngFrameFacts(copy.data(), index, k, facts)) __builtin_trap();

@@ -81,7 +81,7 @@ TEST(PngFrames, StillPicture) {
     EXPECT_EQ(f.width, 5);
     EXPECT_EQ(f.height, 3);
     EXPECT_EQ(f.disposal, -1);
-    Bytes out;
+    Buffer<uint8_t> out;
     EXPECT_FALSE(BuildPngFrameBytes(b.data(), b.size(), index, 0, out));
 }
 
@@ -145,9 +145,9 @@ TEST(PngFrames, BuiltFramesArePlainPngs) {
     const Bytes b = Animated(true);
     PngIndex index;
     IndexPngChunks(b.data(), b.size(), index);
-    Bytes out;
+    Buffer<uint8_t> out;
     ASSERT_TRUE(BuildPngFrameBytes(b.data(), b.size(), index, 1, out));
-    auto chunks = ChunksOf(out);
+    auto chunks = ChunksOf(Bytes(out.begin(), out.end()));
     ASSERT_EQ(chunks.size(), 4u);
     EXPECT_EQ(chunks[0].first, "IHDR");
     EXPECT_EQ(chunks[0].second, (Bytes{0, 0, 0, 4, 0, 0, 0, 2, 8, 6, 0, 0, 0}));  // the frame's size
@@ -157,7 +157,7 @@ TEST(PngFrames, BuiltFramesArePlainPngs) {
     EXPECT_EQ(chunks[3].first, "IEND");
     // Frame 0 is the image data itself.
     ASSERT_TRUE(BuildPngFrameBytes(b.data(), b.size(), index, 0, out));
-    chunks = ChunksOf(out);
+    chunks = ChunksOf(Bytes(out.begin(), out.end()));
     ASSERT_EQ(chunks.size(), 3u);
     EXPECT_EQ(chunks[1].second, (Bytes{1, 2, 3}));
     EXPECT_FALSE(BuildPngFrameBytes(b.data(), b.size(), index, 3, out));
@@ -170,9 +170,9 @@ TEST(PngFrames, AFileCutAnywhereEndsTheWalkAtItsLastWholeChunk) {
         PngIndex index;
         IndexPngChunks(cut.data(), cut.size(), index);
         for (uint32_t k = 0; k < index.frameCount; ++k) {
-            Bytes out;
+            Buffer<uint8_t> out;
             ASSERT_TRUE(BuildPngFrameBytes(cut.data(), cut.size(), index, k, out));
-            ChunksOf(out);
+            ChunksOf(Bytes(out.begin(), out.end()));
         }
     }
     // A chunk longer than what remains ends the walk.

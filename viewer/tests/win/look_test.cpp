@@ -1,7 +1,10 @@
 // Pictures as the camera meant, on files made by Pillow: the eight EXIF
 // orientations against Pillow's exif_transpose, three of colord's profiles in
 // PNG and JPEG against the sRGB values of littleCMS, both settings off, a
-// damaged profile, and a turned photograph saved and copied as it is shown.
+// damaged profile, an sRGB picture on a display of another profile, a large
+// picture turned without room for a second, and a turned photograph saved
+// and copied as it is shown. First of all, two
+// threads race to load the colour system.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include "viewer/display/animation.h"
 #include "viewer/formats/picture_tags.h"
 #include "viewer/look/colour_transform.h"
+#include "viewer/look/picture_turn.h"
 #include "viewer_window.h"
 
 namespace {
@@ -75,6 +79,46 @@ int Difference(const Rgba& shown, const Rgba& expected) {
     return worst;
 }
 
+// First in the program, so that the colour system is not loaded yet: both
+// threads must get a working transform, whichever loads it.
+struct Racer {
+    HANDLE start = nullptr;
+    const std::string* profile = nullptr;
+    bool made = false;
+};
+
+DWORD WINAPI MakeTransformOnStart(void* parameter) {
+    Racer& racer = *static_cast<Racer*>(parameter);
+    SetThreadDisplayProfile(L"");  // converts for sRGB, as a display without a profile
+    WaitForSingleObject(racer.start, INFINITE);
+    ColourTransform transform;
+    racer.made = MakeColourTransform(reinterpret_cast<const uint8_t*>(racer.profile->data()), racer.profile->size(),
+                                     nullptr, transform) &&
+                 transform.Lattice() != nullptr;
+    return 0;
+}
+
+TEST(ColourSystem, TwoThreadsLoadingItFirstBothConvert) {
+    const std::string profile = ReadWholeFile(L"Z:\\usr\\share\\color\\icc\\colord\\AdobeRGB1998.icc");
+    ASSERT_GT(profile.size(), 128u);
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Racer racers[2];
+    HANDLE threads[2];
+    for (int k = 0; k < 2; ++k) {
+        racers[k].start = start;
+        racers[k].profile = &profile;
+        threads[k] = CreateThread(nullptr, 0, MakeTransformOnStart, &racers[k], 0, nullptr);
+        ASSERT_NE(threads[k], nullptr);
+    }
+    Sleep(50);
+    SetEvent(start);
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    CloseHandle(start);
+    EXPECT_TRUE(racers[0].made);
+    EXPECT_TRUE(racers[1].made);
+}
+
 class Look : public ::testing::Test {
 protected:
     ComApartment com;
@@ -100,6 +144,38 @@ TEST_F(Look, EveryOrientationStandsUprightAsPillowTurnsIt) {
     settings.ExifOrientation = 0;
     for (const wchar_t* name : {L"orient5.jpg", L"orient6.jpg", L"orient8.jpg"}) {
         EXPECT_LE(Difference(Show(name), Expected(L"orient1.jpg")), 4);
+    }
+}
+
+// A picture of three bands and more, every pixel its own, turned where it
+// lies or through the spill file as when memory is short: the same as the
+// whole picture written turned at once.
+TEST(PictureTurn, ALargePictureTurnsRightWithAndWithoutRoomForTwo) {
+    const int32_t width = 1800, height = 1300;
+    std::vector<uint32_t> source(static_cast<size_t>(width) * height);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<uint32_t>(i % width | i / width << 16);
+    for (int32_t orientation = 1; orientation <= 8; ++orientation) {
+        int32_t turnedWidth = 0, turnedHeight = 0;
+        OrientedSize(orientation, width, height, turnedWidth, turnedHeight);
+        std::vector<uint32_t> expected(source.size());
+        OrientPixels(source.data(), width, height, orientation, expected.data());
+        for (TurnRoom room : {TurnRoom::Auto, TurnRoom::Short}) {
+            SCOPED_TRACE(orientation * 10 + (room == TurnRoom::Short));
+            void* bits = nullptr;
+            HBITMAP bitmap = CreateTopDownSection(nullptr, width, height, &bits);
+            ASSERT_NE(bitmap, nullptr);
+            std::memcpy(bits, source.data(), source.size() * 4);
+            bool turned = false;
+            bitmap = TurnSection(bitmap, static_cast<uint8_t*>(bits), width, height, orientation, turned, room);
+            ASSERT_NE(bitmap, nullptr);
+            EXPECT_EQ(turned, orientation != 1);
+            DIBSECTION dib = {};
+            ASSERT_EQ(GetObjectW(bitmap, sizeof dib, &dib), static_cast<int>(sizeof dib));
+            EXPECT_EQ(dib.dsBm.bmWidth, turnedWidth);
+            EXPECT_EQ(dib.dsBm.bmHeight, turnedHeight);
+            EXPECT_EQ(std::memcmp(dib.dsBm.bmBits, expected.data(), expected.size() * 4), 0);
+            DeleteObject(bitmap);
+        }
     }
 }
 
@@ -210,6 +286,14 @@ private:
 Rgba RedAndGreenExchanged(Rgba rgba) {
     for (size_t i = 0; i < rgba.bytes.size(); i += 4) std::swap(rgba.bytes[i], rgba.bytes[i + 1]);
     return rgba;
+}
+
+// The common sRGB profile is left alone on an sRGB display only.
+TEST_F(Look, AnSrgbPictureIsConvertedForADisplayOfAnotherProfile) {
+    const Rgba srgb = Expected(L"sRGB.png");
+    EXPECT_LE(Difference(Show(L"sRGB.png"), srgb), 1);
+    DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+    EXPECT_LE(Difference(Show(L"sRGB.png"), RedAndGreenExchanged(srgb)), 6);
 }
 
 TEST_F(LookWindow, AChangedDisplayProfileConvertsThePictureAgain) {

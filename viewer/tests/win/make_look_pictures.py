@@ -20,7 +20,7 @@ import zlib
 from PIL import Image, ImageCms, ImageDraw, ImageOps
 
 COLORD = "/usr/share/color/icc/colord/"
-PROFILES = ["AdobeRGB1998", "ProPhotoRGB", "SwappedRedAndGreen"]
+PROFILES = ["AdobeRGB1998", "ProPhotoRGB", "SwappedRedAndGreen", "sRGB"]
 # Flat patches, large enough that JPEG keeps their middles exact.
 PATCHES = [(255, 0, 0), (0, 255, 0), (200, 120, 40), (20, 40, 90), (128, 128, 128), (240, 230, 250)]
 
