@@ -13,7 +13,7 @@ oxel_root=$root
 . "$root/scripts/platform.sh"
 name=${OXEL_BENCH_BUILD:-$(oxel_runnable_builds | awk '{print $NF}')}
 cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark \
-  viewer_archive_benchmark viewer_animation_benchmark >/dev/null
+  viewer_archive_benchmark viewer_animation_benchmark viewer_plugin_host_benchmark >/dev/null
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 oxel_wine_env "$name"
@@ -33,3 +33,5 @@ echo "== stepping through 200 photographs of 1920 x 1080, in a folder and in a z
 "$oxel_wine" ./viewer_archive_benchmark.exe </dev/null
 echo "== animation playback"
 "$oxel_wine" ./viewer_animation_benchmark.exe </dev/null
+echo "== a 6000 x 4000 plug-in picture, in process and through a plug-in host"
+"$oxel_wine" ./viewer_plugin_host_benchmark.exe </dev/null

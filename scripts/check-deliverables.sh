@@ -5,6 +5,8 @@
 #     MinGW runtime DLLs);
 #   - each is built for the build's machine (pei-i386 for the 32-bit program,
 #     pei-x86-64 for its twin), and the 32-bit Oxel.exe is large-address-aware;
+#   - both plug-in hosts are there, each built for its own machine, whichever
+#     build's folder it is;
 #   - each plug-in exports every name of its .def file by that plain name, and
 #     nothing decorated (no "IsSupported@8").
 # Leaves a GoogleTest-style report (one case per module and check) for the test
@@ -35,7 +37,7 @@ exports_of() {
                             on {on = 0}'
 }
 
-modules=("$out/Oxel.exe")
+modules=("$out/Oxel.exe" "$out/OxelPluginHost32.exe" "$out/OxelPluginHost64.exe")
 for pair in "$@"; do modules+=("$out/${pair%%=*}"); done
 for module in "${modules[@]}"; do
   name=$(basename "$module")
@@ -43,11 +45,15 @@ for module in "${modules[@]}"; do
     record "$name" Present "missing from $out"
     continue
   fi
-  bad=$("$objdump" -p "$module" | awk '/DLL Name:/ {print tolower($3)}' | grep -v -E "$allowed" | tr '\n' ' ')
+  wanted=$format dump=$objdump
+  [ "$name" = OxelPluginHost32.exe ] && wanted=pei-i386
+  # The 32-bit objdump cannot read a 64-bit module; the 64-bit one reads both.
+  [ "$name" = OxelPluginHost64.exe ] && wanted=pei-x86-64 dump=x86_64-w64-mingw32-objdump
+  bad=$("$dump" -p "$module" | awk '/DLL Name:/ {print tolower($3)}' | grep -v -E "$allowed" | tr '\n' ' ')
   record "$name" Imports "${bad:+imports non-system DLLs: $bad}"
-  actual=$("$objdump" -f "$module" | sed -n 's/.*file format \(\S*\).*/\1/p')
-  [ "$actual" = "$format" ] && actual=""
-  record "$name" Machine "${actual:+built as $actual instead of $format}"
+  actual=$("$dump" -f "$module" | sed -n 's/.*file format \(\S*\).*/\1/p')
+  [ "$actual" = "$wanted" ] && actual=""
+  record "$name" Machine "${actual:+built as $actual instead of $wanted}"
   if [ "$name" = Oxel.exe ] && [ "$format" = pei-i386 ]; then
     "$objdump" -p "$module" | grep -q 'large address aware' && problem="" || problem="not large-address-aware"
     record "$name" LargeAddressAware "$problem"

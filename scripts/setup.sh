@@ -132,6 +132,9 @@ configure_and_build() {
       -DCMAKE_BUILD_TYPE=Release -DOXEL_DEPS="$deps/$arch" >/dev/null
     cmake --build "$build/$name" -j2
   done
+  # Each output folder holds both plug-in hosts: each build makes its own.
+  cp -p "$build/win/out/OxelPluginHost32.exe" "$build/win64/out/"
+  cp -p "$build/win64/out/OxelPluginHost64.exe" "$build/win/out/"
   note "building the native tests in $build/native"
   cmake -S "$root" -B "$build/native" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
   cmake --build "$build/native" -j2

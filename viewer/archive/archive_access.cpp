@@ -28,10 +28,10 @@ struct ZipMember {
 struct ArchiveIndex {
     std::wstring path;
     WIN32_FILE_ATTRIBUTE_DATA facts;  // size and time when the list was read
-    HMODULE plugin;                   // null for a zip file
+    std::wstring plugin;              // the plug-in's file; empty for a zip file
     std::vector<ZipMember> zipMembers;
     std::vector<spi::ArchiveMemberRecord> pluginMembers;
-    size_t Count() const { return plugin ? pluginMembers.size() : zipMembers.size(); }
+    size_t Count() const { return plugin.empty() ? zipMembers.size() : pluginMembers.size(); }
 };
 
 namespace {
@@ -93,7 +93,8 @@ bool SameFacts(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DA
 
 // The kept list when it belongs to this archive as it is now; otherwise it is
 // dropped and `facts` are the archive's current ones for a new list.
-ArchiveIndex* KeptIndex(DecodeState& state, const wchar_t* path, HMODULE plugin, WIN32_FILE_ATTRIBUTE_DATA& facts) {
+ArchiveIndex* KeptIndex(DecodeState& state, const wchar_t* path, const std::wstring& plugin,
+                        WIN32_FILE_ATTRIBUTE_DATA& facts) {
     if (!GetFileAttributesExW(path, GetFileExInfoStandard, &facts)) facts = WIN32_FILE_ATTRIBUTE_DATA{};
     ArchiveIndex* index = state.archiveIndex;
     if (index && index->plugin == plugin && index->path == path && SameFacts(index->facts, facts)) return index;
@@ -101,7 +102,7 @@ ArchiveIndex* KeptIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
     return nullptr;
 }
 
-ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, HMODULE plugin,
+ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, const std::wstring& plugin,
                         const WIN32_FILE_ATTRIBUTE_DATA& facts) {
     state.archiveIndex = new ArchiveIndex{path, facts, plugin, {}, {}};
     return state.archiveIndex;
@@ -348,8 +349,8 @@ HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings&
         return nullptr;
     }
     WIN32_FILE_ATTRIBUTE_DATA facts;
-    ArchiveIndex* index = KeptIndex(state, path, nullptr, facts);
-    if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, nullptr, facts)));
+    ArchiveIndex* index = KeptIndex(state, path, std::wstring(), facts);
+    if (!index) ReadZipIndex(zip, *(index = KeepIndex(state, path, std::wstring(), facts)));
     MemberSearch search = {index, &settings, &plugins, window, direction, decodeMember, &picture, SizeLimit(settings),
                            false, nullptr, zip, nullptr, 0, 0};
     HBITMAP bitmap = Search(search, state, TryZipMember);
@@ -366,8 +367,8 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
         return nullptr;
     }
     WIN32_FILE_ATTRIBUTE_DATA facts;
-    HMODULE module = plugins[position].module;
-    ArchiveIndex* index = KeptIndex(state, path, module, facts);
+    const std::wstring& plugin = plugins[position].path;
+    ArchiveIndex* index = KeptIndex(state, path, plugin, facts);
     if (!index) {
         HLOCAL list = nullptr;
         int32_t result = CallGetArchiveInfo(plugins, position, ansiPath, list);
@@ -377,7 +378,7 @@ HBITMAP DecodeArchivePluginMember(const wchar_t* path, const char* ansiPath, Plu
             picture.width = kStatusUnsupported;
             return nullptr;
         }
-        index = KeepIndex(state, path, module, facts);
+        index = KeepIndex(state, path, plugin, facts);
         ReadPluginIndex(list, *index);
         FreePluginBlock(list);
     }

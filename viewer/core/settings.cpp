@@ -97,6 +97,7 @@ Settings LoadSettings(const wchar_t* ini) {
     s.LoopCount = ReadBool(ini, kSys, L"LoopCount", L"OFF");
     s.Explorer = ReadBool(ini, kSys, L"Explorer", L"OFF");
     s.CheckExt_SPI = ReadBool(ini, kSys, L"CheckExt_SPI", L"ON");
+    s.IsolatePlugins = ReadBool(ini, kSys, L"IsolatePlugins", L"OFF");
     s.ExitByDoubleClick = ReadBool(ini, kSys, L"ExitByDoubleClick", L"OFF");
     s.FilerNext = ReadKeyPair(ini, L"FilerNext", L"DOWN");
     s.FilerPrev = ReadKeyPair(ini, L"FilerPrev", L"UP");

@@ -64,6 +64,7 @@ struct Settings {
     int32_t ReadAheadMB;  // their budget in decoded megabytes; 0: none
     int32_t ExifOrientation;  // additions of this viewer, both on by default
     int32_t ColorManagement;
+    int32_t IsolatePlugins;   // an addition, off by default: every plug-in in a host process
 };
 
 // Reads every key of the record from `iniPath`; missing keys give their defaults.

@@ -38,8 +38,14 @@ struct FileList {
 struct ReadAheadCache;
 
 struct PluginEntry {
-    HMODULE module;
+    HMODULE module;    // null for a plug-in that runs in a host process
     int32_t disabled;  // it faulted: kept loaded, asked no more this session
+    // A plug-in in a host: the machine of the host that runs it, its number
+    // there, and which start of that host loaded it (0: not loaded yet).
+    uint16_t hostMachine = 0;
+    uint32_t hostSlot = 0;
+    uint32_t hostStart = 0;
+    std::wstring path = std::wstring();
 };
 
 typedef std::vector<PluginEntry> PluginList;

@@ -6,7 +6,6 @@
 
 #include "spi/susie.h"
 #include "viewer/plugins/ansi_path.h"
-#include "viewer/plugins/plugin_guard.h"
 
 bool PluginWouldAnswer(const wchar_t* path, const Settings& settings, PluginList& plugins) {
     if (plugins.empty()) return false;
@@ -26,17 +25,7 @@ bool PluginWouldAnswer(const wchar_t* path, const Settings& settings, PluginList
     for (size_t position = 0; position < plugins.size(); ++position) {
         if (plugins[position].disabled) continue;
         if (settings.CheckExt_SPI && !ExtensionListed(extension, plugins, position)) continue;
-        HMODULE module = plugins[position].module;
-        auto isSupported = module ? reinterpret_cast<spi::IsSupportedFn>(
-                                        reinterpret_cast<void*>(GetProcAddress(module, "IsSupported")))
-                                  : nullptr;
-        if (!isSupported) continue;
-        int32_t supported = 0;
-        if (Guarded([&] { supported = isSupported(ansiPath, reinterpret_cast<uintptr_t>(head)); })) {
-            DisablePlugin(plugins, position);
-            continue;
-        }
-        if (supported) return true;
+        if (CallIsSupported(plugins, position, ansiPath, head)) return true;
     }
     return false;
 }

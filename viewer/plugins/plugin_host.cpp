@@ -6,7 +6,11 @@
 #include <cstring>
 #include <vector>
 
+#include "viewer/core/settings.h"
+#include "viewer/plugins/host_process.h"
+#include "viewer/plugins/plugin_bitmap.h"
 #include "viewer/plugins/plugin_guard.h"
+#include "viewer/plugins/plugin_input.h"
 #include "viewer/plugins/plugin_rules.h"
 
 namespace {
@@ -26,17 +30,22 @@ Fn Export(const PluginList& plugins, size_t position, const char* name) {
     return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-// A module of the other bitness is skipped before LoadLibrary could answer
-// it with an error of its own.
-bool IsOwnBitness(const wchar_t* path) {
+// The machine a module is built for, read before LoadLibrary could answer a
+// module of the other bitness with an error of its own; 0 for no module.
+uint16_t ModuleMachine(const wchar_t* path) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return 0;
     std::vector<uint8_t> head(kPeProbeBytes);
     DWORD got = 0;
     BOOL read = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &got, nullptr);
     CloseHandle(file);
-    return read && PeMachine(head.data(), got) == kOwnMachine;
+    return read ? PeMachine(head.data(), got) : 0;
+}
+
+bool IsPluginFile(const wchar_t* name) {
+    const wchar_t* extension = PathFindExtensionW(name);
+    return lstrcmpiW(extension, L".spi") == 0 || lstrcmpiW(extension, L".sph") == 0;
 }
 
 // The module's start-up code runs under the guard too. A module whose
@@ -52,6 +61,7 @@ HMODULE LoadPluginModule(const wchar_t* path) {
 
 // A failed information call counts as "no string".
 int32_t PluginInfo(PluginList& plugins, size_t position, int32_t index, char* buffer, int32_t size) {
+    if (plugins[position].hostMachine) return HostedInfo(plugins[position], index, buffer, size);
     auto getInfo = Export<spi::GetPluginInfoFn>(plugins, position, "GetPluginInfo");
     if (!getInfo) return 0;
     buffer[0] = '\0';
@@ -82,25 +92,11 @@ bool ReadHead(const wchar_t* path, uint8_t (&head)[spi::kHostHeadSize]) {
     return read != FALSE;
 }
 
-// The two blocks of "GetPicture" as a device-compatible bitmap; null when the
-// blocks do not hold what their header says.
+// The two blocks of "GetPicture" as a device-compatible bitmap.
 HBITMAP BitmapFromBlocks(HLOCAL infoHandle, HLOCAL bitsHandle, HWND window, DecodedPicture& picture) {
-    SIZE_T infoSize = LocalSize(infoHandle);
-    SIZE_T bitsSize = LocalSize(bitsHandle);
-    auto* info = static_cast<uint8_t*>(LocalLock(infoHandle));
-    auto* bits = static_cast<uint8_t*>(LocalLock(bitsHandle));
-    HBITMAP bitmap = nullptr;
-    if (info && bits && DibBlocksFit(info, infoSize, bitsSize)) {
-        auto* header = reinterpret_cast<BITMAPINFO*>(info);
-        HDC dc = GetDC(window);
-        bitmap = CreateDIBitmap(dc, &header->bmiHeader, CBM_INIT, bits, header, DIB_RGB_COLORS);
-        ReleaseDC(window, dc);
-        if (bitmap) {
-            picture.width = header->bmiHeader.biWidth;
-            picture.height = header->bmiHeader.biHeight < 0 ? -header->bmiHeader.biHeight : header->bmiHeader.biHeight;
-            picture.bitsPerPixel = header->bmiHeader.biBitCount;
-        }
-    }
+    const auto* info = static_cast<const uint8_t*>(LocalLock(infoHandle));
+    const auto* bits = static_cast<const uint8_t*>(LocalLock(bitsHandle));
+    HBITMAP bitmap = BitmapFromDib(info, LocalSize(infoHandle), bits, LocalSize(bitsHandle), window, picture);
     if (info) LocalUnlock(infoHandle);
     if (bits) LocalUnlock(bitsHandle);
     return bitmap;
@@ -119,13 +115,16 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
     WideCharToMultiByte(CP_THREAD_ACP, 0, ignoreWide, -1, ignore.data(), static_cast<int>(ignore.size()), nullptr,
                         nullptr);
 
+    SetPluginHostFolder(programFolder);
+    const bool isolate = ReadProfileBool(iniPath, L"SystemSetting", L"IsolatePlugins", L"OFF");
+    // One search for both extensions keeps the folder's order.
     wchar_t pattern[MAX_PATH];
-    if (!folder[0] || !PathCombineW(pattern, folder, L"*.spi")) return;
+    if (!folder[0] || !PathCombineW(pattern, folder, L"*.sp?")) return;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsPluginFile(found.cFileName)) continue;
         wchar_t path[MAX_PATH];
         if (!PathCombineW(path, folder, found.cFileName)) continue;
         char bareName[MAX_PATH * 2];
@@ -133,8 +132,13 @@ void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginLis
                                  nullptr)) {
             continue;
         }
-        if (IsIgnoredPlugin(bareName, ignore.data()) || !IsOwnBitness(path)) continue;
-        if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module, 0});
+        if (IsIgnoredPlugin(bareName, ignore.data())) continue;
+        const uint16_t machine = ModuleMachine(path);
+        if (machine == kOwnMachine && !isolate) {
+            if (HMODULE module = LoadPluginModule(path)) plugins.push_back(PluginEntry{module, 0, 0, 0, 0, path});
+        } else if (machine == kMachineI386 || machine == kMachineAmd64) {
+            plugins.push_back(PluginEntry{nullptr, 0, machine, 0, 0, path});
+        }
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }
@@ -145,6 +149,7 @@ void FreePlugins(PluginList& plugins) {
         if (module) Guarded([module] { FreeLibrary(module); });
     }
     plugins.clear();
+    EndPluginHosts();
 }
 
 void DisablePlugin(PluginList& plugins, size_t position) { plugins[position].disabled = 1; }
@@ -170,6 +175,7 @@ bool ExtensionListed(const char* extension, PluginList& plugins, size_t position
 
 HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t position, HWND window,
                               DecodedPicture& picture) {
+    if (plugins[position].hostMachine) return HostedPicture(plugins[position], ansiPath, false, window, picture);
     auto getInfo = Export<spi::GetPictureInfoFn>(plugins, position, "GetPictureInfo");
     auto getPicture = Export<spi::GetPictureFn>(plugins, position, "GetPicture");
     if (!getInfo || !getPicture) {
@@ -189,8 +195,10 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
     void* infoHandle = nullptr;
     void* bitsHandle = nullptr;
     int32_t result = -1;
+    PluginCallInput input = {};
     if (Guarded([&] {
-            result = getPicture(ansiPath, 0, spi::kInputFile, &infoHandle, &bitsHandle, PluginProgress, 0);
+            result = getPicture(ansiPath, 0, spi::kInputFile, &infoHandle, &bitsHandle, PluginProgress,
+                                reinterpret_cast<intptr_t>(&input));
         })) {
         // What the call had made when it faulted cannot be trusted, not even
         // to be freed.
@@ -208,17 +216,38 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
     return bitmap;
 }
 
-int32_t SPI_API PluginProgress(int32_t, int32_t, intptr_t) {
-    // Input only. A peek also delivers what other threads and processes send
-    // (a hand-over, a close), which would run inside the decode and free what
-    // it reads: PM_QS_INPUT keeps Windows from doing so, and since Wine
-    // delivers them all the same, nothing is peeked while one is waiting.
-    if (HIWORD(GetQueueStatus(QS_SENDMESSAGE))) return 0;
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE | PM_QS_INPUT)) {
-        PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE | PM_QS_INPUT);
+int32_t SPI_API PluginProgress(int32_t, int32_t, intptr_t data) {
+    // Input only: a message sent by another thread or process (a hand-over, a
+    // close) would run inside the decode and free what it reads.
+    PluginCallInput none = {};
+    PluginCallInput& input = data ? *reinterpret_cast<PluginCallInput*>(data) : none;
+    TakeOneInput(input);
+    return input.escapes > 0 ? 1 : 0;
+}
+
+bool CallIsSupported(PluginList& plugins, size_t position, const char* ansiPath, const uint8_t* head) {
+    if (plugins[position].hostMachine) return HostedIsSupported(plugins[position], ansiPath, head);
+    auto isSupported = Export<spi::IsSupportedFn>(plugins, position, "IsSupported");
+    if (!isSupported) return false;
+    int32_t supported = 0;
+    if (Guarded([&] { supported = isSupported(ansiPath, reinterpret_cast<uintptr_t>(head)); })) {
+        DisablePlugin(plugins, position);
+        return false;
     }
-    return 0;
+    return supported != 0;
+}
+
+int32_t CallConfigurationDialog(PluginList& plugins, size_t position, HWND owner, int32_t function) {
+    if (plugins[position].hostMachine) return HostedConfigure(plugins[position], owner, function);
+    typedef int32_t(SPI_API * ConfigurationFn)(HWND, int32_t);
+    auto configure = Export<ConfigurationFn>(plugins, position, "ConfigurationDlg");
+    if (!configure) return spi::kNotSupported;
+    int32_t result = spi::kNotSupported;
+    if (Guarded([&] { result = configure(owner, function); })) {
+        DisablePlugin(plugins, position);
+        return kPluginFaulted;
+    }
+    return result;
 }
 
 HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* extension, DecodeState& state,
@@ -235,14 +264,7 @@ HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* exte
     for (size_t position = 0; position < plugins.size(); ++position) {
         if (plugins[position].disabled) continue;
         if (settings.CheckExt_SPI && !ExtensionListed(extension, plugins, position)) continue;
-        auto isSupported = Export<spi::IsSupportedFn>(plugins, position, "IsSupported");
-        if (!isSupported) continue;
-        int32_t supported = 0;
-        if (Guarded([&] { supported = isSupported(name, reinterpret_cast<uintptr_t>(head)); })) {
-            DisablePlugin(plugins, position);
-            continue;
-        }
-        if (!supported) continue;
+        if (!CallIsSupported(plugins, position, name, head)) continue;
         HBITMAP bitmap = nullptr;
         switch (KindOf(plugins, position)) {
             case PluginKind::Image:
@@ -264,6 +286,7 @@ HBITMAP ProbePlugins(const wchar_t* path, const char* ansiPath, const char* exte
 }
 
 int32_t CallGetArchiveInfo(PluginList& plugins, size_t position, const char* ansiPath, HLOCAL& list) {
+    if (plugins[position].hostMachine) return HostedArchiveInfo(plugins[position], ansiPath, list);
     auto getArchiveInfo = Export<spi::GetArchiveInfoFn>(plugins, position, "GetArchiveInfo");
     list = nullptr;
     if (!getArchiveInfo) return spi::kNotSupported;
@@ -279,11 +302,16 @@ int32_t CallGetArchiveInfo(PluginList& plugins, size_t position, const char* ans
 
 int32_t CallGetFile(PluginList& plugins, size_t position, const char* ansiPath, intptr_t memberPosition,
                     void* destination, uint32_t flags) {
+    if (plugins[position].hostMachine) {
+        return HostedGetFile(plugins[position], ansiPath, memberPosition, destination, flags);
+    }
     auto getFile = Export<spi::GetFileFn>(plugins, position, "GetFile");
     if (!getFile) return spi::kNotSupported;
     int32_t result = spi::kNotSupported;
+    PluginCallInput input = {};
     if (Guarded([&] {
-            result = getFile(ansiPath, memberPosition, destination, flags, PluginProgress, 0);
+            result = getFile(ansiPath, memberPosition, destination, flags, PluginProgress,
+                             reinterpret_cast<intptr_t>(&input));
         })) {
         DisablePlugin(plugins, position);
         return kPluginFaulted;

@@ -1,6 +1,8 @@
 // The Susie plug-ins loaded from the plug-in folder: loading them, offering a
 // file to them before the program's own decoders, and turning an image
-// plug-in's blocks into a bitmap. Every call into a plug-in runs under the
+// plug-in's blocks into a bitmap. A plug-in of the other bitness, and every
+// plug-in with "IsolatePlugins" on, runs in a host process; each call here
+// goes to wherever the plug-in runs. Every call into a plug-in runs under the
 // fault guard; a plug-in that faulted stays loaded but is asked nothing more
 // this session, and the next plug-in or decoder answers. Loading and freeing
 // a module, which runs its start-up and closing code, are guarded the same
@@ -17,13 +19,18 @@
 #include "viewer/core/decoded_picture.h"
 #include "viewer/core/settings.h"
 #include "viewer/core/viewer_state.h"
+#include "viewer/plugins/hosted_calls.h"
 
 // Fills `plugins` from the folder "SpiDir" names (the program's folder when it
-// is empty): every "*.spi" of this program's own bitness that "IgnoreSpi" does
-// not name, in the order the folder search returns them.
+// is empty): every "*.spi" and "*.sph" module of either bitness that
+// "IgnoreSpi" does not name, in the order the folder search returns them. A
+// module of this program's bitness is loaded here unless "IsolatePlugins" is
+// on; the others are listed for the host of their bitness, found in
+// `programFolder` (the folder of this program's module when it is empty) and
+// started at the first call that needs it.
 void LoadPlugins(const wchar_t* programFolder, const wchar_t* iniPath, PluginList& plugins);
 
-// Frees every loaded plug-in.
+// Frees every loaded plug-in and ends the hosts.
 void FreePlugins(PluginList& plugins);
 
 // Takes the plug-in at `position` out of service for the rest of the session.
@@ -58,11 +65,17 @@ HBITMAP DecodeWithImagePlugin(const char* ansiPath, PluginList& plugins, size_t 
 
 // The progress callback handed to plug-ins: drops one pending keyboard or
 // mouse message, so that input given while a plug-in works is not acted on
-// later, and lets the plug-in go on.
+// later, and lets the plug-in go on until Esc is pressed. `data` is the
+// address of the call's PluginCallInput record.
 int32_t SPI_API PluginProgress(int32_t step, int32_t total, intptr_t data);
 
-// Result of a plug-in call that faulted (the plug-in has been disabled).
-constexpr int32_t kPluginFaulted = INT32_MIN;
+// "IsSupported" with the file's head (spi::kHostHeadSize bytes); a fault
+// disables the plug-in and answers no.
+bool CallIsSupported(PluginList& plugins, size_t position, const char* ansiPath, const uint8_t* head);
+
+// The plug-in's "ConfigurationDlg" (function 1: its settings) with `owner`
+// as the dialog's owner; -1 when it has none.
+int32_t CallConfigurationDialog(PluginList& plugins, size_t position, HWND owner, int32_t function);
 
 // "GetArchiveInfo" with file input; `list` receives the member list's handle.
 // kPluginFaulted, or -1 when the plug-in has no such export.

@@ -59,7 +59,8 @@ protected:
         std::string text = "[SystemSetting]\r\nSpiDir=" + std::string(dir.begin(), dir.end()) + "\r\n" + systemSettings;
         ini_ = folder_ + L"\\Oxel.ini";
         ASSERT_TRUE(WriteWholeFile(ini_, text));
-        LoadPlugins(L"", ini_.c_str(), plugins_);
+        // The host programs are in the output folder.
+        LoadPlugins(PathFromEnvironment("OXEL_OUT_DIR").c_str(), ini_.c_str(), plugins_);
         settings_ = LoadSettings(ini_.c_str());
     }
 

@@ -24,16 +24,17 @@ std::wstring Picture(const wchar_t* name) {
 std::set<std::wstring> LoadedNames(const PluginList& plugins) {
     std::set<std::wstring> names;
     for (const PluginEntry& entry : plugins) {
-        wchar_t path[MAX_PATH] = L"";
-        if (entry.module) GetModuleFileNameW(entry.module, path, MAX_PATH);
-        const wchar_t* slash = wcsrchr(path, L'\\');
-        names.insert(slash ? slash + 1 : path);
+        const size_t slash = entry.path.rfind(L'\\');
+        names.insert(slash == std::wstring::npos ? entry.path : entry.path.substr(slash + 1));
     }
     return names;
 }
 
-TEST_F(PluginTest, LoadsPluginsOfItsOwnBitnessThatIgnoreSpiDoesNotName) {
+// A module of the other bitness is listed for the host of its bitness; ".sph"
+// modules are plug-ins as well.
+TEST_F(PluginTest, ListsPluginsOfEitherBitnessThatIgnoreSpiDoesNotName) {
     Install(TestPlugin(L"oxeltest_image.spi"), L"oxeltest_image.spi");
+    Install(TestPlugin(L"oxeltest_image.spi"), L"hosted.sph");
     Install(TestPlugin(L"oxeltest_archive.spi"), L"oxeltest_archive.spi");
     Install(PathFromEnvironment("OXEL_OUT_DIR") + L"\\glypho.spi", L"glypho.spi");
     Install(TestPlugin(L"oxeltest_image.spi"), L"o.spi");  // its whole name is in "glypho.spi"
@@ -46,7 +47,13 @@ TEST_F(PluginTest, LoadsPluginsOfItsOwnBitnessThatIgnoreSpiDoesNotName) {
     ASSERT_TRUE(WriteWholeFile(folder_ + L"\\other.spi", other));
 
     Load("IgnoreSpi=glypho.spi\r\n");
-    EXPECT_EQ(LoadedNames(plugins_), (std::set<std::wstring>{L"oxeltest_image.spi", L"oxeltest_archive.spi"}));
+    EXPECT_EQ(LoadedNames(plugins_), (std::set<std::wstring>{L"oxeltest_image.spi", L"oxeltest_archive.spi",
+                                                               L"hosted.sph", L"other.spi"}));
+    for (const PluginEntry& entry : plugins_) {
+        const bool other = entry.path.find(L"other.spi") != std::wstring::npos;
+        EXPECT_EQ(entry.hostMachine, other ? foreign : 0) << "in process: " << (entry.module != nullptr);
+        EXPECT_EQ(entry.module == nullptr, other);
+    }
 
     Load("", folder_ + L"\\missing");
     EXPECT_TRUE(plugins_.empty());

@@ -8,15 +8,20 @@
 // page, "handled" reads it through a handler that recovers; both are no
 // fault. "declined" reads it through a handler that passes the fault on,
 // "unsound" where the system cannot find the handlers. The export "DllMain"
-// stands for the module's start-up and closing ("DllMain:x87"). The last block a plug-in handed back beside its answer (a
-// picture's text, a block with a failure result) is told by the export
-// TestLastBlock, so that a test can see whether the host freed it.
+// stands for the module's start-up and closing ("DllMain:x87"). For plug-ins
+// in a host process: "exit" ends the process in the call, "hang" sleeps 20
+// seconds in it without a word, and "slow" keeps GetPicture working, reporting
+// progress, until its progress callback asks it to stop. The last block a
+// plug-in handed back beside its answer (a picture's text, a block with a
+// failure result) is told by the export TestLastBlock, so that a test can see
+// whether the host freed it.
 #pragma once
 
 #include <windows.h>
 
 #include <cstring>
 
+#include "spi/susie.h"
 #include "test_handlers.h"
 
 namespace test_plugin {
@@ -103,6 +108,10 @@ inline void FaultIfAsked(const char* exportName) {
             throw 2;
         } catch (int) {
         }
+    } else if (strcmp(kind, "exit") == 0) {
+        ExitProcess(3);
+    } else if (strcmp(kind, "hang") == 0) {
+        Sleep(20000);
     } else if (strcmp(kind, "x87") == 0) {
         const unsigned short towardZero = 0x0F7F;
         const unsigned int sseTowardZero = 0x7F80;
@@ -110,6 +119,16 @@ inline void FaultIfAsked(const char* exportName) {
                          :
                          : "m"(towardZero), "m"(sseTowardZero));
     }
+}
+
+// Works for at most 20 seconds while the progress callback lets it; true
+// when the callback asked it to stop.
+inline bool WorkUntilStopped(spi::ProgressCallback progress, intptr_t data) {
+    for (int32_t step = 0; step < 2000; ++step) {
+        if (progress && progress(step, 2000, data)) return true;
+        Sleep(10);
+    }
+    return false;
 }
 
 inline int32_t CopyInfo(const char* const* strings, int32_t count, int32_t index, char* buffer, int32_t size) {

@@ -3,7 +3,9 @@
 // colour that fills the picture) and claims PNG files too, which it answers
 // with a 7 x 5 magenta picture, so that a test sees that it was asked before
 // the built-in decoders. Its picture information carries a text block. Every
-// export faults on request (test_faults.h).
+// export faults on request (test_faults.h). Its settings dialog tells its
+// owner window by that window's title, "owned <process id>", when a window
+// made with that owner has it.
 #include <windows.h>
 
 #include <cstdint>
@@ -72,6 +74,10 @@ int32_t SPI_API GetPicture(const char* source, intptr_t, uint32_t flag, void** i
     Facts facts;
     if ((flag & spi::kInputMask) != spi::kInputFile) return spi::kNotSupported;
     if (!ReadFacts(source, facts)) return spi::kUnknownFormat;
+    // Stopped, it answers with the 2 x 2 corner it has drawn so far.
+    if (test_plugin::Asked("GetPicture", "slow") && test_plugin::WorkUntilStopped(progress, data)) {
+        facts.width = facts.height = 2;
+    }
     if (progress) progress(0, 1, data);
     const size_t stride = (static_cast<size_t>(facts.width) * 3 + 3) & ~size_t{3};
     HLOCAL info = LocalAlloc(LMEM_MOVEABLE | LMEM_ZEROINIT, sizeof(BITMAPINFOHEADER));
@@ -97,6 +103,18 @@ int32_t SPI_API GetPicture(const char* source, intptr_t, uint32_t flag, void** i
     *bitsHandle = bits;
     if (progress) progress(1, 1, data);
     return spi::kSuccess;
+}
+
+int32_t SPI_API ConfigurationDlg(HWND owner, int32_t) {
+    HWND dialog = CreateWindowExA(0, "STATIC", "test settings", WS_POPUP, 0, 0, 10, 10, owner, nullptr, nullptr,
+                                  nullptr);
+    if (!dialog) return spi::kMemoryError;
+    const bool owned = owner && GetWindow(dialog, GW_OWNER) == owner;
+    DestroyWindow(dialog);
+    char title[64];
+    wsprintfA(title, "owned %lu", GetCurrentProcessId());
+    if (owned) SetWindowTextA(owner, title);
+    return owned ? spi::kSuccess : spi::kNotSupported;
 }
 
 }  // extern "C"
