@@ -57,5 +57,12 @@ bool TakeReadAhead(ViewerState& state, int32_t index);
 void ScheduleMemberReadAhead(ViewerState& state, int direction);
 bool TakeMemberReadAhead(ViewerState& state, int32_t subIndex, int direction);
 
+// After the display's colour profile changed: the pictures converted for
+// another profile are given up and the neighbours read again.
+void DropReadAheadForOtherProfiles(ViewerState& state);
+
+// What the held pictures take in bytes, whole-file buffers included.
+uint64_t HeldReadAheadBytes(const ViewerState& state);
+
 // At close: cancels, joins the thread and frees every held picture.
 void StopReadAhead(ViewerState& state);

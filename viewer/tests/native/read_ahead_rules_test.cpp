@@ -1,6 +1,7 @@
 // The read-ahead rules as tables: which entries come next for a direction and
-// a list, which held pictures a budget gives up, and when a decoded picture
-// no longer stands for its file.
+// a list, which held pictures a budget gives up, when a decoded picture no
+// longer stands for its file, and when a file refused for the budget is asked
+// for again.
 #include "viewer/readahead/read_ahead_rules.h"
 
 #include <gtest/gtest.h>
@@ -64,20 +65,49 @@ TEST(ReadAheadRoom, BudgetLeftBesideWhatIsHeld) {
     EXPECT_EQ(DefaultReadAheadMegabytes(8), 1024);
 }
 
-TEST(IsStale, AnyChangeOfSizeOrWriteTimeOrPresence) {
+TEST(IsStale, AnyChangeOfSizeTimesIdentityOrPresence) {
+    // exists, size, written, changed, volume, index
+    const FileStamp base = {true, 100, 5, 7, 1, 42};
+    auto with = [&](auto change) {
+        FileStamp stamp = base;
+        change(stamp);
+        return stamp;
+    };
     struct Case {
-        FileStamp decoded, now;
+        FileStamp now;
         bool stale;
     };
     const Case cases[] = {
-        {{true, 100, 5}, {true, 100, 5}, false},
-        {{true, 100, 5}, {true, 101, 5}, true},   // rewritten, time kept
-        {{true, 100, 5}, {true, 100, 6}, true},   // same size, new content
-        {{true, 100, 6}, {true, 100, 5}, true},   // an older copy put back
-        {{true, 100, 5}, {false, 0, 0}, true},    // deleted or moved away
-        {{false, 0, 0}, {false, 0, 0}, true},
+        {base, false},
+        {with([](FileStamp& s) { s.size = 101; }), true},     // rewritten, times kept
+        {with([](FileStamp& s) { s.written = 6; }), true},    // same size, new content
+        {with([](FileStamp& s) { s.written = 4; }), true},    // an older copy put back
+        {with([](FileStamp& s) { s.changed = 8; }), true},    // size and write time restored by a tool
+        {with([](FileStamp& s) { s.index = 43; }), true},     // written anew and renamed over it
+        {with([](FileStamp& s) { s.volume = 2; }), true},     // another drive in its place
+        {with([](FileStamp& s) { s.exists = false; }), true}, // deleted or moved away
     };
-    for (const Case& c : cases) EXPECT_EQ(IsStale(c.decoded, c.now), c.stale);
+    for (const Case& c : cases) EXPECT_EQ(IsStale(base, c.now), c.stale);
+    EXPECT_TRUE(IsStale(FileStamp{}, FileStamp{}));
+}
+
+TEST(RefusalStands, WhileTheFileIsTheSameAndTheRoomNoLarger) {
+    const FileStamp refused = {true, 100, 5, 7, 1, 42};
+    FileStamp rewritten = refused;
+    rewritten.changed = 9;
+    struct Case {
+        FileStamp now;
+        uint64_t room;
+        bool stands;
+    };
+    const Case cases[] = {
+        {refused, 1000, true},
+        {refused, 10, true},         // less room than then
+        {refused, 1001, false},      // more room: tried again
+        {rewritten, 1000, false},    // another file: tried again
+        {FileStamp{}, 1000, false},  // gone
+    };
+    for (const Case& c : cases) EXPECT_EQ(RefusalStands(Refusal{refused, 1000}, c.now, c.room), c.stands);
 }
 
 }  // namespace
