@@ -1,11 +1,13 @@
 // Reading ahead on the window's side: after a picture is shown, its
 // neighbours in the direction of travel are handed to the read-ahead thread;
-// what it decodes is held within a budget of decoded bytes and taken by the
-// next step in place of a decode, when the file, the settings and the
-// display's colour profile are still those it was decoded for. Steps faster
-// than decodes pass entries over and decode the one they stop at. Results may
-// arrive inside a running command's box: they only go into the held set,
-// never onto the screen.
+// what it decodes is held within a budget of bytes (the pictures and the
+// whole files kept with them) and taken by the next step in place of a
+// decode, when the file, the settings and the display's colour profile are
+// still those it was decoded for. A file whose picture did not fit is not
+// asked for again while it is unchanged and no more room is left. Steps
+// faster than decodes pass entries over and decode the one they stop at.
+// Results may arrive inside a running command's box: they only go into the
+// held set, never onto the screen.
 #pragma once
 
 #include <windows.h>
