@@ -287,10 +287,12 @@ bool PassOverStep(ViewerState& state, int32_t index) {
     if (state.closing || state.readAhead != cache) return false;
     cache->lastStepPassed = passed;
     if (!passed) return false;
-    // Decoded once no step has come for twice the last gap between two: a
-    // press queued or still to come passes it over first.
+    // Decoded once no step has come for half as long again as the last gap
+    // between two: a press queued or still to come passes it over first. A
+    // held key's repeats keep their pace within a few milliseconds (the timer
+    // resolution is raised), and its release decodes at once.
     cache->passedPath = PathAt(state, index);
-    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(60, 2 * cadence));
+    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(45, cadence + cadence / 2));
     SetTimer(state.window, kSettleStepTimer, wait, nullptr);
     return true;
 }

@@ -66,28 +66,18 @@ TEST(ReadAheadRoom, BudgetLeftBesideWhatIsHeld) {
 }
 
 TEST(IsStale, AnyChangeOfSizeTimesIdentityOrPresence) {
-    // exists, size, written, changed, volume, index
-    const FileStamp base = {true, 100, 5, 7, 1, 42};
-    auto with = [&](auto change) {
-        FileStamp stamp = base;
-        change(stamp);
-        return stamp;
+    const FileStamp base = {true, 100, 5, 7, 1, 42};  // exists, size, written, changed, volume, index
+    const FileStamp stale[] = {
+        {true, 101, 5, 7, 1, 42},  // rewritten, times kept
+        {true, 100, 6, 7, 1, 42},  // same size, new content
+        {true, 100, 4, 7, 1, 42},  // an older copy put back
+        {true, 100, 5, 8, 1, 42},  // size and write time restored by a tool
+        {true, 100, 5, 7, 1, 43},  // written anew and renamed over it
+        {true, 100, 5, 7, 2, 42},  // another drive in its place
+        {false, 100, 5, 7, 1, 42}, // deleted or moved away
     };
-    struct Case {
-        FileStamp now;
-        bool stale;
-    };
-    const Case cases[] = {
-        {base, false},
-        {with([](FileStamp& s) { s.size = 101; }), true},     // rewritten, times kept
-        {with([](FileStamp& s) { s.written = 6; }), true},    // same size, new content
-        {with([](FileStamp& s) { s.written = 4; }), true},    // an older copy put back
-        {with([](FileStamp& s) { s.changed = 8; }), true},    // size and write time restored by a tool
-        {with([](FileStamp& s) { s.index = 43; }), true},     // written anew and renamed over it
-        {with([](FileStamp& s) { s.volume = 2; }), true},     // another drive in its place
-        {with([](FileStamp& s) { s.exists = false; }), true}, // deleted or moved away
-    };
-    for (const Case& c : cases) EXPECT_EQ(IsStale(base, c.now), c.stale);
+    EXPECT_FALSE(IsStale(base, base));
+    for (const FileStamp& now : stale) EXPECT_TRUE(IsStale(base, now)) << now.size << " " << now.written;
     EXPECT_TRUE(IsStale(FileStamp{}, FileStamp{}));
 }
 
