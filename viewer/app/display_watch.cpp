@@ -2,6 +2,7 @@
 #include "viewer/app/display_watch.h"
 
 #include "viewer/app/busy_scope.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/display/animation.h"
 #include "viewer/look/colour_transform.h"
 
@@ -16,6 +17,7 @@ void WatchDisplay(ViewerState& state, bool settingsChanged) {
     state.displayProfileRead = 1;
     if (lstrcmpiW(profile, state.displayProfile) == 0) return;
     lstrcpynW(state.displayProfile, profile, MAX_PATH);
+    DropReadAheadForOtherProfiles(state);
     // The first look only learns what the picture was converted for.
     if ((first && !settingsChanged) || state.lastListIndex < 0) return;
     if (!state.animated) {

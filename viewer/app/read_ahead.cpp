@@ -14,16 +14,25 @@
 #include "viewer/readahead/read_ahead_rules.h"
 #include "viewer/readahead/read_ahead_worker.h"
 
+// A file whose picture did not fit the budget: not asked for again while the
+// refusal stands (RefusalStands) and the file is the shown entry or a target.
+struct HeldRefusal {
+    std::wstring path;
+    Refusal refusal;
+};
+
 struct ReadAheadCache {
     ReadAheadWorker* worker = nullptr;
     std::vector<ReadAheadResult*> held;
+    std::vector<HeldRefusal> refusals;
     int direction = 1;
     int memberDirection = 1;
-    // Steps faster than decodes: the entry passed over without a picture, or
-    // -1; when the last step began and ended (0: no step since a jump),
-    // whether it was passed over; how long the last decode of an entry took
-    // (or the wait for its read-ahead).
-    int32_t passedIndex = -1;
+    // Steps faster than decodes: the file passed over without a picture, or
+    // empty (a path: a sort or a folder read again moves its entry); when the
+    // last step began and ended (0: no step since a jump), whether it was
+    // passed over; how long the last decode of an entry took (or the wait for
+    // its read-ahead).
+    std::wstring passedPath;
     DWORD stepBegan = 0;
     DWORD stepEnded = 0;
     bool lastStepPassed = false;
@@ -43,6 +52,9 @@ constexpr DWORD kHeldKeyGapMilliseconds = 150;
 // already waits and will leave entry `index`, so it is passed over without a
 // decode. A step that would go nowhere (at an end of the list) does not count.
 bool AnotherStepQueued(const ViewerState& state, int32_t index) {
+    // A peek would handle a message sent from another thread there and then,
+    // a close among them: with one waiting, nothing is looked for.
+    if (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) return false;
     MSG message;
     // A held key's next repeat (bit 30: the key was already down) is queued.
     if (PeekMessageW(&message, state.window, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE | PM_NOYIELD) &&
@@ -84,6 +96,27 @@ int32_t IndexOf(const ViewerState& state, const std::wstring& path) {
 
 bool IsMember(const ReadAheadResult& result) { return result.subIndex != 0 || result.direction != 1; }
 
+const std::wstring& PathAt(const ViewerState& state, int32_t index) {
+    return state.fileList.paths[static_cast<size_t>(index)];
+}
+
+// Whether a refusal of `path` still stands with `room` left.
+bool IsRefused(const ReadAheadCache& cache, const std::wstring& path, uint64_t room) {
+    for (const HeldRefusal& held : cache.refusals) {
+        if (held.path == path) return RefusalStands(held.refusal, StampOfFile(path.c_str()), room);
+    }
+    return false;
+}
+
+// Keeps the refusal of a result (the latest for its file) and frees the result.
+void KeepRefusal(ReadAheadCache& cache, ReadAheadResult* result) {
+    auto found = std::find_if(cache.refusals.begin(), cache.refusals.end(),
+                              [&](const HeldRefusal& held) { return held.path == result->path; });
+    if (found == cache.refusals.end()) found = cache.refusals.insert(cache.refusals.end(), {result->path, {}});
+    found->refusal = Refusal{result->stamp, result->room};
+    FreeReadAheadResult(result);
+}
+
 bool ReadsMembersAhead(ViewerState& state);
 
 // Gives up the held pictures that the position and the budget no longer want.
@@ -103,6 +136,14 @@ void Evict(ViewerState& state, const std::vector<int32_t>& targets) {
         FreeReadAheadResult(cache.held[evicted[k]]);
         cache.held.erase(cache.held.begin() + static_cast<std::ptrdiff_t>(evicted[k]));
     }
+    // Refusals are kept for the shown entry and the targets only.
+    cache.refusals.erase(std::remove_if(cache.refusals.begin(), cache.refusals.end(),
+                                        [&](const HeldRefusal& refused) {
+                                            const int32_t index = IndexOf(state, refused.path);
+                                            return index != state.currentIndex &&
+                                                   std::find(targets.begin(), targets.end(), index) == targets.end();
+                                        }),
+                         cache.refusals.end());
 }
 
 bool Matches(const ReadAheadResult& result, const std::wstring& path, int32_t subIndex, int direction) {
@@ -116,7 +157,7 @@ bool IsHeld(const ReadAheadCache& cache, const std::wstring& path, int32_t subIn
 
 // Whether entry `index` has been decoded ahead.
 bool IsReadAhead(const ViewerState& state, int32_t index) {
-    const std::wstring& path = state.fileList.paths[static_cast<size_t>(index)];
+    const std::wstring& path = PathAt(state, index);
     return IsHeld(*state.readAhead, path) || HasFinishedReadAhead(state.readAhead->worker, path);
 }
 
@@ -124,7 +165,7 @@ bool IsReadAhead(const ViewerState& state, int32_t index) {
 // program's own reader opens, which no plug-in would be offered.
 bool ReadsMembersAhead(ViewerState& state) {
     if (state.lastListIndex < 0 || !state.settings.SearchInArchive || !state.plugins.empty()) return false;
-    const std::wstring& path = state.fileList.paths[static_cast<size_t>(state.currentIndex)];
+    const std::wstring& path = PathAt(state, state.currentIndex);
     return lstrcmpiW(PathFindExtensionW(path.c_str()), L".zip") == 0 && state.picture.lastIndex > 0;
 }
 
@@ -138,12 +179,31 @@ void Adopt(ViewerState& state, ReadAheadResult* result) {
     FreeReadAheadResult(result);
 }
 
+// Moves the thread's finished results into the held set, or their refusals
+// into the refusals; a file no longer listed, or held twice, is given up (the
+// list may have changed since the request).
+void TakeFinished(ViewerState& state) {
+    ReadAheadCache& cache = *state.readAhead;
+    for (ReadAheadResult* result : TakeFinishedReadAhead(cache.worker)) {
+        if (state.closing || IndexOf(state, result->path) < 0) {
+            FreeReadAheadResult(result);
+        } else if (result->refused) {
+            KeepRefusal(cache, result);
+        } else if (IsHeld(cache, result->path, result->subIndex, result->direction)) {
+            FreeReadAheadResult(result);
+        } else {
+            cache.held.push_back(result);
+        }
+    }
+}
+
 // Takes the held result for (`path`, `subIndex`, `direction`) when it still
-// stands for the file; false otherwise.
+// stands for the file; false otherwise. That decode, if under way, is waited
+// for rather than done again.
 bool TakeHeld(ViewerState& state, const std::wstring& path, int32_t subIndex, int direction) {
     ReadAheadCache& cache = *state.readAhead;
-    WaitForReadAhead(cache.worker, path);
-    for (ReadAheadResult* result : TakeFinishedReadAhead(cache.worker)) cache.held.push_back(result);
+    WaitForReadAhead(cache.worker, path, subIndex, direction);
+    TakeFinished(state);
     auto found = std::find_if(cache.held.begin(), cache.held.end(), [&](const ReadAheadResult* result) {
         return Matches(*result, path, subIndex, direction);
     });
@@ -186,10 +246,11 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
     const std::vector<int32_t> targets = ReadAheadTargets(state.currentIndex, state.lastListIndex, cache->direction);
     Evict(state, targets);
     std::vector<ReadAheadJob> jobs;
+    const uint64_t room = RoomLeft(Budget(state.settings), HeldBytes(*cache));
     if (ReadsMembersAhead(state)) {
-        const std::wstring& path = state.fileList.paths[static_cast<size_t>(state.currentIndex)];
+        const std::wstring& path = PathAt(state, state.currentIndex);
         const int32_t next = state.decodeState.subIndex + cache->memberDirection;
-        if (!IsHeld(*cache, path, next, cache->memberDirection)) {
+        if (!IsHeld(*cache, path, next, cache->memberDirection) && !IsRefused(*cache, path, room)) {
             ReadAheadJob job{path, state.settings, profile};
             job.subIndex = next;
             job.direction = cache->memberDirection;
@@ -197,14 +258,14 @@ void ScheduleReadAhead(ViewerState& state, int direction) {
         }
     }
     for (int32_t index : targets) {
-        const std::wstring& path = state.fileList.paths[static_cast<size_t>(index)];
-        if (IsHeld(*cache, path)) continue;
+        const std::wstring& path = PathAt(state, index);
+        if (IsHeld(*cache, path) || IsRefused(*cache, path, room)) continue;
         // Plug-ins run on this thread only: what one would take is decoded
         // when it is shown.
         if (PluginWouldAnswer(path.c_str(), state.settings, state.plugins)) continue;
         jobs.push_back({path, state.settings, profile});
     }
-    QueueReadAhead(cache->worker, std::move(jobs), RoomLeft(Budget(state.settings), HeldBytes(*cache)));
+    QueueReadAhead(cache->worker, std::move(jobs), room);
 }
 
 bool PassOverStep(ViewerState& state, int32_t index) {
@@ -220,12 +281,18 @@ bool PassOverStep(ViewerState& state, int32_t index) {
                       (cache->lastStepPassed ||
                        (cache->decodeMilliseconds >= kSlowDecodeMilliseconds && !IsReadAhead(state, index)));
     cache->stepBegan = now;
-    cache->lastStepPassed = held || AnotherStepQueued(state, index);
-    if (!cache->lastStepPassed) return false;
-    // Decoded once no step has come for twice the last gap between two: a
-    // press queued or still to come passes it over first.
-    cache->passedIndex = index;
-    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(60, 2 * cadence));
+    const bool passed = held || AnotherStepQueued(state, index);
+    // A message sent from another thread just after the peek's guard may still
+    // have been handled there: a close frees the cache and the list.
+    if (state.closing || state.readAhead != cache) return false;
+    cache->lastStepPassed = passed;
+    if (!passed) return false;
+    // Decoded once no step has come for half as long again as the last gap
+    // between two: a press queued or still to come passes it over first. A
+    // held key's repeats keep their pace within a few milliseconds (the timer
+    // resolution is raised), and its release decodes at once.
+    cache->passedPath = PathAt(state, index);
+    const DWORD wait = std::min<DWORD>(250, std::max<DWORD>(45, cadence + cadence / 2));
     SetTimer(state.window, kSettleStepTimer, wait, nullptr);
     return true;
 }
@@ -236,15 +303,15 @@ void NoteStepEnded(ViewerState& state) {
 
 bool IsPassedOver(const ViewerState& state) {
     const ReadAheadCache* cache = state.readAhead;
-    return cache && cache->passedIndex >= 0 && cache->passedIndex == state.currentIndex &&
-           state.lastListIndex >= 0 && !state.picture.bitmap && state.picture.width == 0 &&
-           state.picture.height == 0;
+    return cache && !cache->passedPath.empty() && state.lastListIndex >= 0 &&
+           cache->passedPath == PathAt(state, state.currentIndex) && !state.picture.bitmap &&
+           state.picture.width == 0 && state.picture.height == 0;
 }
 
 void NoteEntryDecoded(ViewerState& state, DWORD milliseconds, bool readAhead) {
     ReadAheadCache* cache = state.readAhead;
     if (!cache) return;
-    cache->passedIndex = -1;
+    cache->passedPath.clear();
     // A picture taken from the read-ahead tells how slow decodes are only
     // when it had to be waited for.
     if (!readAhead || milliseconds >= kSlowDecodeMilliseconds) cache->decodeMilliseconds = milliseconds;
@@ -261,16 +328,7 @@ void CancelPendingReadAhead(ViewerState& state) {
 void CollectReadAhead(ViewerState& state) {
     ReadAheadCache* cache = state.readAhead;
     if (!cache) return;
-    for (ReadAheadResult* result : TakeFinishedReadAhead(cache->worker)) {
-        // The list may have changed since the request: a file no longer listed,
-        // or held twice, is given up.
-        if (state.closing || IsHeld(*cache, result->path, result->subIndex, result->direction) ||
-            IndexOf(state, result->path) < 0) {
-            FreeReadAheadResult(result);
-        } else {
-            cache->held.push_back(result);
-        }
-    }
+    TakeFinished(state);
     if (!state.closing && state.lastListIndex >= 0) {
         Evict(state, ReadAheadTargets(state.currentIndex, state.lastListIndex, cache->direction));
     }
@@ -278,7 +336,7 @@ void CollectReadAhead(ViewerState& state) {
 
 bool TakeReadAhead(ViewerState& state, int32_t index) {
     if (!state.readAhead || index < 0 || index > state.lastListIndex) return false;
-    return TakeHeld(state, state.fileList.paths[static_cast<size_t>(index)], 0, 1);
+    return TakeHeld(state, PathAt(state, index), 0, 1);
 }
 
 void ScheduleMemberReadAhead(ViewerState& state, int direction) {
@@ -289,8 +347,23 @@ void ScheduleMemberReadAhead(ViewerState& state, int direction) {
 
 bool TakeMemberReadAhead(ViewerState& state, int32_t subIndex, int direction) {
     if (!state.readAhead || !ReadsMembersAhead(state)) return false;
-    return TakeHeld(state, state.fileList.paths[static_cast<size_t>(state.currentIndex)], subIndex, direction);
+    return TakeHeld(state, PathAt(state, state.currentIndex), subIndex, direction);
 }
+
+void DropReadAheadForOtherProfiles(ViewerState& state) {
+    ReadAheadCache* cache = state.readAhead;
+    if (!cache || !state.settings.ColorManagement) return;
+    const std::wstring profile = WindowDisplayProfile(state);
+    TakeFinished(state);
+    auto other = std::stable_partition(cache->held.begin(), cache->held.end(), [&](const ReadAheadResult* result) {
+        return result->displayProfile == profile;
+    });
+    for (auto it = other; it != cache->held.end(); ++it) FreeReadAheadResult(*it);
+    cache->held.erase(other, cache->held.end());
+    ScheduleReadAhead(state, 0);
+}
+
+uint64_t HeldReadAheadBytes(const ViewerState& state) { return state.readAhead ? HeldBytes(*state.readAhead) : 0; }
 
 void StopReadAhead(ViewerState& state) {
     ReadAheadCache* cache = state.readAhead;

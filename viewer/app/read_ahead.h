@@ -1,11 +1,13 @@
 // Reading ahead on the window's side: after a picture is shown, its
 // neighbours in the direction of travel are handed to the read-ahead thread;
-// what it decodes is held within a budget of decoded bytes and taken by the
-// next step in place of a decode, when the file, the settings and the
-// display's colour profile are still those it was decoded for. Steps faster
-// than decodes pass entries over and decode the one they stop at. Results may
-// arrive inside a running command's box: they only go into the held set,
-// never onto the screen.
+// what it decodes is held within a budget of bytes (the pictures and the
+// whole files kept with them) and taken by the next step in place of a
+// decode, when the file, the settings and the display's colour profile are
+// still those it was decoded for. A file whose picture did not fit is not
+// asked for again while it is unchanged and no more room is left. Steps
+// faster than decodes pass entries over and decode the one they stop at.
+// Results may arrive inside a running command's box: they only go into the
+// held set, never onto the screen.
 #pragma once
 
 #include <windows.h>
@@ -56,6 +58,13 @@ bool TakeReadAhead(ViewerState& state, int32_t index);
 // in place of the decode of sub-image `subIndex` searched in `direction`.
 void ScheduleMemberReadAhead(ViewerState& state, int direction);
 bool TakeMemberReadAhead(ViewerState& state, int32_t subIndex, int direction);
+
+// After the display's colour profile changed: the pictures converted for
+// another profile are given up and the neighbours read again.
+void DropReadAheadForOtherProfiles(ViewerState& state);
+
+// What the held pictures take in bytes, whole-file buffers included.
+uint64_t HeldReadAheadBytes(const ViewerState& state);
 
 // At close: cancels, joins the thread and frees every held picture.
 void StopReadAhead(ViewerState& state);

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "viewer/core/input_waiting.h"
 #include "viewer/plugins/ansi_path.h"
 #include "viewer/plugins/plugin_host.h"
 #include "viewer/plugins/plugin_rules.h"
@@ -53,16 +52,19 @@ thread_local int nesting = 0;
 struct Allowance {
     int32_t tries;
     size_t listed;
-    bool stopped;  // spent, or input is waiting
+    bool stopped;  // spent, or told to stop
+    ArchiveStopCheck stop;
+    void* context;
 };
-thread_local Allowance allowance = {kMaxTries, kMaxListed, false};
+thread_local Allowance allowance = {kMaxTries, kMaxListed, false, nullptr, nullptr};
 
 // Takes one member try from the allowance; false when the search must stop.
 // The first member is always tried: a key that was waiting before this decode
 // began is no reason to give it up.
 bool TakeMemberTry() {
     if (allowance.stopped) return false;
-    if (allowance.tries <= 0 || (allowance.tries < kMaxTries && PressWaiting())) {
+    if (allowance.tries <= 0 ||
+        (allowance.tries < kMaxTries && allowance.stop && allowance.stop(allowance.context))) {
         allowance.stopped = true;
         return false;
     }
@@ -112,23 +114,11 @@ ArchiveIndex* KeepIndex(DecodeState& state, const wchar_t* path, const std::wstr
 // for writing; a name taken already (by an outer archive's member) gets a
 // number in front.
 HANDLE CreateMemberFile(const char* name, wchar_t (&path)[MAX_PATH]) {
-    wchar_t folder[MAX_PATH];
-    if (!MakeProcessFolder(folder)) return INVALID_HANDLE_VALUE;
     wchar_t wideName[kSafeMemberNameMax + 1];
     size_t length = 0;
     for (; name[length] && length < kSafeMemberNameMax; ++length) wideName[length] = static_cast<wchar_t>(name[length]);
     wideName[length] = L'\0';
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t candidate[kSafeMemberNameMax + 8];
-        if (attempt == 0) lstrcpynW(candidate, wideName, kSafeMemberNameMax + 8);
-        else wsprintfW(candidate, L"%d~%s", attempt, wideName);
-        if (!PathCombineW(path, folder, candidate) || lstrlenW(path) >= MAX_PATH - 1) return INVALID_HANDLE_VALUE;
-        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
-        if (file != INVALID_HANDLE_VALUE) return file;
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
-    }
-    return INVALID_HANDLE_VALUE;
+    return CreateProcessFolderFile(wideName, path);
 }
 
 // One search over the members of an archive.
@@ -305,15 +295,8 @@ uint64_t SizeOnDisk(const wchar_t* path) {
 HBITMAP ExtractPluginMemberToFolder(const char* ansiPath, PluginList& plugins, size_t position,
                                     const spi::ArchiveMemberRecord& record, const char* name, MemberSearch& search) {
     if (strcmp(name, record.fileName) != 0) return nullptr;
-    wchar_t own[MAX_PATH];
-    if (!MakeProcessFolder(own)) return nullptr;
     wchar_t folder[MAX_PATH];
-    bool made = false;
-    for (int attempt = 1; attempt < 100 && !made; ++attempt) {
-        wchar_t leaf[16];
-        wsprintfW(leaf, L"%d~", attempt);
-        made = PathCombineW(folder, own, leaf) && CreateDirectoryW(folder, nullptr);
-    }
+    const bool made = MakeProcessSubfolder(folder);
     HBITMAP bitmap = nullptr;
     char ansiFolder[MAX_PATH];
     wchar_t path[MAX_PATH];
@@ -336,8 +319,8 @@ HBITMAP ExtractPluginMemberToFolder(const char* ansiPath, PluginList& plugins, s
 
 }  // namespace
 
-void BeginArchiveAllowance() {
-    allowance = Allowance{kMaxTries, kMaxListed, false};
+void BeginArchiveAllowance(ArchiveStopCheck stop, void* context) {
+    allowance = Allowance{kMaxTries, kMaxListed, false, stop, context};
 }
 
 HBITMAP DecodeZipMember(const wchar_t* path, DecodeState& state, const Settings& settings, PluginList& plugins,

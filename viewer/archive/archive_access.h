@@ -31,12 +31,17 @@ typedef HBITMAP (*MemberDecoder)(const wchar_t* path, const char* ansiPath, cons
                                  const Settings& settings, PluginList& plugins, HWND window, int direction,
                                  DecodedPicture& picture);
 
-// Starts the allowance of one decode (DecodePicture) across every archive
-// nesting level: members tried, and directory entries listed. Once it is
-// spent, or once a key or button is pressed while the search goes on (after
-// its first member), every archive search fails with `width` = -2 and leaves
-// `subIndex` at the last member it tried, for the next step to go on from.
-void BeginArchiveAllowance();
+// Asked before each member after the first whether the search must give
+// way: the window's thread gives way to a key or button pressed meanwhile,
+// the read-ahead thread to a cancel.
+typedef bool (*ArchiveStopCheck)(void* context);
+
+// Starts the allowance of one decode on the calling thread across every
+// archive nesting level: members tried, and directory entries listed. Once it
+// is spent, or once `stop` (if any) says so, every archive search fails with
+// `width` = -2 and leaves `subIndex` at the last member it tried, for the next
+// step to go on from.
+void BeginArchiveAllowance(ArchiveStopCheck stop, void* context);
 
 // The first member of the zip file at `path` that decodes, searching from
 // `state.subIndex` in `direction`; null, with `width` = -2 (and `height` = -4

@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "viewer/archive/archive_access.h"
+#include "viewer/core/input_waiting.h"
 #include "viewer/decode/decode_file.h"
 #include "viewer/plugins/ansi_path.h"
 
@@ -26,7 +27,8 @@ HBITMAP DecodePicture(const wchar_t* path, DecodeState& state, const Settings& s
     ToAnsiExactly(PathFindExtensionW(path), ansiExtension);
     picture.width = 0;
     picture.height = 0;
-    BeginArchiveAllowance();
+    // A member search gives way to a key or button pressed meanwhile.
+    BeginArchiveAllowance([](void*) { return PressWaiting(); }, nullptr);
     picture.bitmap =
         DecodeFile(path, ansiPath, ansiExtension, state, settings, plugins, window, direction, picture);
     return picture.bitmap;

@@ -48,19 +48,21 @@ UINT BufferBytes(UINT width, UINT height) {
 }
 
 thread_local uint64_t t_bytesLimit = UINT64_MAX;
+thread_local const std::atomic<bool>* t_bytesLimitLifted = nullptr;
 thread_local bool t_bytesLimitHit = false;
 
 }  // namespace
 
-void SetDecodedBytesLimit(uint64_t limit) {
+void SetDecodedBytesLimit(uint64_t limit, const std::atomic<bool>* lifted) {
     t_bytesLimit = limit;
+    t_bytesLimitLifted = lifted;
     t_bytesLimitHit = false;
 }
 
 bool DecodedBytesLimitHit() { return t_bytesLimitHit; }
 
 bool FitsDecodedBytesLimit(uint64_t width, uint64_t height) {
-    if (width * height * 4 <= t_bytesLimit) return true;
+    if (width * height * 4 <= t_bytesLimit || (t_bytesLimitLifted && t_bytesLimitLifted->load())) return true;
     t_bytesLimitHit = true;
     return false;
 }

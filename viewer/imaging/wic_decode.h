@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <wincodec.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "viewer/core/com.h"  // ComApartment, which the window thread holds for every decode
@@ -36,8 +37,10 @@ HBITMAP CreateBgraDibSection(IWICBitmapSource* source);
 
 // A limit on the decoded bytes of the pictures that CreateBgraDibSection makes
 // on the calling thread (the read-ahead's budget); UINT64_MAX, the default, is
-// none. DecodedBytesLimitHit tells whether a picture was refused since.
-void SetDecodedBytesLimit(uint64_t limit);
+// none. While `lifted` (when given) is true there is none either: another
+// thread may set it during the decode, and must keep it alive until the limit
+// is set again. DecodedBytesLimitHit tells whether a picture was refused since.
+void SetDecodedBytesLimit(uint64_t limit, const std::atomic<bool>* lifted = nullptr);
 bool DecodedBytesLimitHit();
 
 // Whether a picture of `width` × `height` at four bytes a pixel fits that

@@ -53,21 +53,40 @@ bool IsStale(DWORD processId, uint64_t started) {
     return stale;
 }
 
-// Named once per process: it is asked for on every member extracted.
-bool ProcessFolder(wchar_t (&folder)[MAX_PATH]) {
-    static wchar_t name[MAX_PATH] = L"";
-    if (!name[0]) {
-        wchar_t temp[MAX_PATH];
-        wchar_t leaf[32];
-        TemporaryFolder(temp);
-        if (!temp[0] || !ProcessFolderName(GetCurrentProcessId(), StartTime(GetCurrentProcess()), leaf) ||
-            !PathCombineW(name, temp, leaf)) {
-            name[0] = L'\0';
-        }
+struct FolderName {
+    wchar_t text[MAX_PATH];
+};
+
+FolderName NameProcessFolder() {
+    FolderName name = {};
+    wchar_t temp[MAX_PATH];
+    wchar_t leaf[32];
+    TemporaryFolder(temp);
+    if (!temp[0] || !ProcessFolderName(GetCurrentProcessId(), StartTime(GetCurrentProcess()), leaf) ||
+        !PathCombineW(name.text, temp, leaf)) {
+        name.text[0] = L'\0';
     }
-    lstrcpynW(folder, name, MAX_PATH);
+    return name;
+}
+
+// Named once per process, by whichever thread asks first: it is asked for on
+// every member extracted.
+bool ProcessFolder(wchar_t (&folder)[MAX_PATH]) {
+    static const FolderName name = NameProcessFolder();
+    lstrcpynW(folder, name.text, MAX_PATH);
     return folder[0] != L'\0';
 }
+
+// Held from making this viewer's folder until something is in it, and around
+// its removal: the window's thread and the read-ahead thread both extract.
+SRWLOCK folderLock = SRWLOCK_INIT;
+
+struct FolderLocked {
+    FolderLocked() { AcquireSRWLockExclusive(&folderLock); }
+    ~FolderLocked() { ReleaseSRWLockExclusive(&folderLock); }
+    FolderLocked(const FolderLocked&) = delete;
+    FolderLocked& operator=(const FolderLocked&) = delete;
+};
 
 void RemoveTree(const wchar_t* folder, int depth) {
     wchar_t pattern[MAX_PATH];
@@ -114,7 +133,40 @@ bool MakeProcessFolder(wchar_t (&folder)[MAX_PATH]) {
     return false;
 }
 
+HANDLE CreateProcessFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]) {
+    FolderLocked locked;
+    wchar_t folder[MAX_PATH];
+    if (!MakeProcessFolder(folder)) return INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t candidate[MAX_PATH];
+        if (attempt == 0) lstrcpynW(candidate, name, MAX_PATH);
+        else swprintf(candidate, MAX_PATH, L"%d~%ls", attempt, name);
+        if (!PathCombineW(path, folder, candidate) || lstrlenW(path) >= MAX_PATH - 1) break;
+        HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+    }
+    path[0] = L'\0';
+    return INVALID_HANDLE_VALUE;
+}
+
+bool MakeProcessSubfolder(wchar_t (&folder)[MAX_PATH]) {
+    FolderLocked locked;
+    wchar_t own[MAX_PATH];
+    if (MakeProcessFolder(own)) {
+        for (int attempt = 1; attempt < 100; ++attempt) {
+            wchar_t leaf[16];
+            swprintf(leaf, 16, L"%d~", attempt);
+            if (PathCombineW(folder, own, leaf) && CreateDirectoryW(folder, nullptr)) return true;
+        }
+    }
+    folder[0] = L'\0';
+    return false;
+}
+
 void RemoveProcessFolderIfEmpty() {
+    FolderLocked locked;
     wchar_t folder[MAX_PATH];
     if (ProcessFolder(folder)) RemoveDirectoryW(folder);
 }

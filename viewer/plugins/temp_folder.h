@@ -11,10 +11,21 @@
 void TemporaryFolder(wchar_t (&folder)[MAX_PATH]);
 
 // This viewer's own folder inside it, created (with "Oxel") when missing;
-// false (and `folder` empty) when it cannot be made.
+// false (and `folder` empty) when it cannot be made. Another thread's
+// RemoveProcessFolderIfEmpty may take it away again at once: what goes into
+// it is made with the two functions below.
 bool MakeProcessFolder(wchar_t (&folder)[MAX_PATH]);
 
-// Removes this viewer's own folder when nothing is left in it.
+// A new file `name` in this viewer's own folder, opened for writing, its path
+// in `path`; a name taken already gets a number in front. The folder is made
+// and the file created under one lock, so that no other thread removes the
+// folder in between. INVALID_HANDLE_VALUE when it cannot be made.
+HANDLE CreateProcessFolderFile(const wchar_t* name, wchar_t (&path)[MAX_PATH]);
+
+// A new, empty sub-folder "N~" of this viewer's own folder, made likewise.
+bool MakeProcessSubfolder(wchar_t (&folder)[MAX_PATH]);
+
+// Removes this viewer's own folder when nothing is left in it; any thread.
 void RemoveProcessFolderIfEmpty();
 
 // At start: creates "Oxel" and removes the folders of viewers that are no

@@ -4,7 +4,12 @@
 #include <algorithm>
 
 bool IsStale(const FileStamp& decoded, const FileStamp& now) {
-    return !decoded.exists || !now.exists || decoded.size != now.size || decoded.written != now.written;
+    return !decoded.exists || !now.exists || decoded.size != now.size || decoded.written != now.written ||
+           decoded.changed != now.changed || decoded.volume != now.volume || decoded.index != now.index;
+}
+
+bool RefusalStands(const Refusal& refusal, const FileStamp& now, uint64_t room) {
+    return !IsStale(refusal.stamp, now) && room <= refusal.room;
 }
 
 std::vector<int32_t> ReadAheadTargets(int32_t current, int32_t lastIndex, int direction) {

@@ -8,17 +8,36 @@
 #include <cstdint>
 #include <vector>
 
-// What identifies a file's content without reading it: its size and its last
-// write time (a FILETIME value). A missing file has `exists` false.
+// What identifies a file's content without reading it: its size, its last
+// write time, its change time (FILETIME values) and its identity (volume
+// serial number and file index). The write time alone misses a rewrite within
+// FAT's two seconds, and one whose tool put the old time back; the change
+// time moves with every write and every change of the times, and a file
+// written anew and renamed over the old one has another identity. A missing
+// file has `exists` false; what could not be read is 0.
 struct FileStamp {
     bool exists;
     uint64_t size;
     uint64_t written;
+    uint64_t changed;
+    uint64_t volume;
+    uint64_t index;
 };
 
 // True when a picture decoded from a file stamped `decoded` may not stand for
 // the file stamped `now`.
 bool IsStale(const FileStamp& decoded, const FileStamp& now);
+
+// A file that a decode ahead gave up because its picture did not fit the room
+// left in the budget: the file as it was, and the room there was.
+struct Refusal {
+    FileStamp stamp;
+    uint64_t room;
+};
+
+// Whether the file stamped `now` would be refused again with `room` left: it
+// is the file refused, and there is no more room than then.
+bool RefusalStands(const Refusal& refusal, const FileStamp& now, uint64_t room);
 
 // The entries to read ahead after entry `current` of a list whose last index
 // is `lastIndex` was shown, most wanted first: the next two in `direction`

@@ -6,6 +6,7 @@
 #include <objbase.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <deque>
 
@@ -27,10 +28,13 @@ struct ReadAheadWorker {
     CRITICAL_SECTION lock;
     std::deque<ReadAheadJob> pending;
     std::vector<ReadAheadResult*> finished;
-    std::wstring running;  // the file being decoded, or empty
-    int32_t runningSubIndex = 0;
+    ReadAheadJob running;  // the decode under way, when `busy`
+    bool busy = false;
     bool dropRunning = false;
     bool stop = false;
+    // The window waits for the decode under way: it is held to no budget. Read
+    // by the decoders on the thread without the lock.
+    std::atomic<bool> waited{false};
     uint64_t room = 0;
 };
 
@@ -51,8 +55,23 @@ uint64_t BitmapBytes(HBITMAP bitmap) {
     return static_cast<uint64_t>(bm.bmWidthBytes) * height;
 }
 
+bool SameJob(const ReadAheadJob& a, const ReadAheadJob& b) {
+    return a.path == b.path && a.subIndex == b.subIndex && a.direction == b.direction &&
+           a.displayProfile == b.displayProfile && SameDecodeSettings(a.settings, b.settings);
+}
+
+// Between an archive's members: the search ends once a member did not fit the
+// room (the picture the window would show is that one, not a later member),
+// and when the decode is dropped.
+bool SearchMustStop(void* data) {
+    ReadAheadWorker& worker = *static_cast<ReadAheadWorker*>(data);
+    if (DecodedBytesLimitHit()) return true;
+    Locked held(worker.lock);
+    return worker.stop || worker.dropRunning;
+}
+
 // The decode that the window's thread runs for an entry, without plug-ins.
-ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
+ReadAheadResult* Decode(ReadAheadWorker& worker, const ReadAheadJob& job, uint64_t room) {
     ReadAheadResult* result = new ReadAheadResult();
     result->path = job.path;
     result->subIndex = job.subIndex;
@@ -61,21 +80,31 @@ ReadAheadResult* Decode(const ReadAheadJob& job, uint64_t room) {
     result->settings = job.settings;
     result->displayProfile = job.displayProfile;
     result->picture.lastIndex = -1;
+    result->room = room;
     result->stamp = StampOfFile(job.path.c_str());
     if (!result->stamp.exists) return result;  // a missing file is told on the window's thread
     char extension[MAX_PATH];
     ToAnsiExactly(PathFindExtensionW(job.path.c_str()), extension);
     PluginList none;
     // Each decode has the archive allowance that the window's gives its own.
-    BeginArchiveAllowance();
-    SetDecodedBytesLimit(room);
+    BeginArchiveAllowance(SearchMustStop, &worker);
+    SetDecodedBytesLimit(room, &worker.waited);
     SetThreadDisplayProfile(result->displayProfile.c_str());
     result->picture.bitmap = DecodeFile(job.path.c_str(), "", extension, result->decode, result->settings, none,
                                         nullptr, job.direction, result->picture);
-    result->bytes = BitmapBytes(result->picture.bitmap);
-    if (DecodedBytesLimitHit() || result->bytes > room) result->stamp.exists = false;
+    result->bytes = BitmapBytes(result->picture.bitmap) + (result->decode.fileBuffer ? result->decode.fileLength : 0);
+    // A picture that the limit refused was passed over, and another decoder,
+    // or an archive's next member, may have given one that the window would
+    // not show.
+    result->refused = DecodedBytesLimitHit() || (result->bytes > room && !worker.waited.load());
     SetDecodedBytesLimit(UINT64_MAX);
     SetThreadDisplayProfile(nullptr);
+    if (result->refused) {
+        if (result->picture.bitmap) DeleteObject(result->picture.bitmap);
+        result->picture.bitmap = nullptr;
+        FreeFileBuffer(result->decode);
+        result->bytes = 0;
+    }
     return result;
 }
 
@@ -98,24 +127,26 @@ DWORD WINAPI RunWorker(void* data) {
             }
             job = std::move(worker.pending.front());
             worker.pending.pop_front();
-            worker.running = job.path;
-            worker.runningSubIndex = job.subIndex;
+            worker.running = job;
+            worker.busy = true;
             worker.dropRunning = false;
             room = worker.room;
         }
-        ReadAheadResult* result = Decode(job, room);
+        ReadAheadResult* result = Decode(worker, job, room);
         // A file changed during the decode may have been read half old, half new.
         const bool changed = result->stamp.exists && IsStale(result->stamp, StampOfFile(job.path.c_str()));
+        const bool usable = result->stamp.exists && !changed && (result->refused || result->picture.bitmap);
         bool posted = false;
         {
             Locked held(worker.lock);
-            if (!worker.stop && !worker.dropRunning && !changed && result->stamp.exists) {
+            if (!worker.stop && !worker.dropRunning && usable) {
                 worker.finished.push_back(result);
                 worker.room = worker.room > result->bytes ? worker.room - result->bytes : 0;
                 result = nullptr;
                 posted = true;
             }
-            worker.running.clear();
+            worker.busy = false;
+            worker.waited = false;
         }
         if (result) FreeReadAheadResult(result);
         SetEvent(worker.ended);
@@ -125,15 +156,37 @@ DWORD WINAPI RunWorker(void* data) {
     return 0;
 }
 
+FileStamp AttributeStamp(const wchar_t* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return FileStamp{};
+    }
+    return FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                     FileTimeValue(data.ftLastWriteTime), 0, 0, 0};
+}
+
 }  // namespace
 
 FileStamp StampOfFile(const wchar_t* path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        return FileStamp{false, 0, 0};
+    HANDLE file = CreateFileW(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // Not to be opened even so (a file about to be deleted): what can be read.
+    if (file == INVALID_HANDLE_VALUE) return AttributeStamp(path);
+    FileStamp stamp = {};
+    BY_HANDLE_FILE_INFORMATION info;
+    FILE_BASIC_INFO basic;
+    if (GetFileInformationByHandle(file, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        stamp.exists = true;
+        stamp.size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+        stamp.written = FileTimeValue(info.ftLastWriteTime);
+        stamp.volume = info.dwVolumeSerialNumber;
+        stamp.index = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        if (GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+            stamp.changed = static_cast<uint64_t>(basic.ChangeTime.QuadPart);
+        }
     }
-    return FileStamp{true, (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                     FileTimeValue(data.ftLastWriteTime)};
+    CloseHandle(file);
+    return stamp;
 }
 
 bool SameDecodeSettings(const Settings& decoded, const Settings& now) {
@@ -166,13 +219,15 @@ void QueueReadAhead(ReadAheadWorker* worker, std::vector<ReadAheadJob> jobs, uin
         worker->pending.clear();
         bool runningWanted = false;
         for (ReadAheadJob& job : jobs) {
-            if (job.path == worker->running && job.subIndex == worker->runningSubIndex) {
+            if (worker->busy && SameJob(job, worker->running)) {
                 runningWanted = true;
                 continue;
             }
             worker->pending.push_back(std::move(job));
         }
         if (!runningWanted) worker->dropRunning = true;
+        // What finished since the window last took results is held as well.
+        for (const ReadAheadResult* result : worker->finished) room = room > result->bytes ? room - result->bytes : 0;
         worker->room = room;
     }
     SetEvent(worker->wake);
@@ -185,13 +240,22 @@ void CancelReadAhead(ReadAheadWorker* worker) {
     worker->dropRunning = true;
 }
 
-void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path) {
+void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path, int32_t subIndex, int direction) {
     if (!worker) return;
     EnterCriticalSection(&worker->lock);
     for (auto it = worker->pending.begin(); it != worker->pending.end();) {
         it = it->path == path ? worker->pending.erase(it) : it + 1;
     }
-    while (!worker->running.empty() && worker->running == path) {
+    if (worker->busy && worker->running.path == path) {
+        if (worker->running.subIndex == subIndex && worker->running.direction == direction) {
+            // Wanted now: its result is taken at once, whatever the budget.
+            worker->dropRunning = false;
+            worker->waited = true;
+        } else {
+            worker->dropRunning = true;
+        }
+    }
+    while (worker->busy && worker->waited && worker->running.path == path) {
         LeaveCriticalSection(&worker->lock);
         WaitForSingleObject(worker->ended, 50);
         EnterCriticalSection(&worker->lock);
@@ -203,7 +267,9 @@ bool HasFinishedReadAhead(ReadAheadWorker* worker, const std::wstring& path) {
     if (!worker) return false;
     Locked held(worker->lock);
     for (const ReadAheadResult* result : worker->finished) {
-        if (result->path == path && result->subIndex == 0 && result->direction == 1) return true;
+        if (result->path == path && result->subIndex == 0 && result->direction == 1 && result->picture.bitmap) {
+            return true;
+        }
     }
     return false;
 }

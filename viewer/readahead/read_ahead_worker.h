@@ -27,8 +27,11 @@ struct ReadAheadJob {
 };
 
 // A finished read-ahead: what the window's thread would have made of the file,
-// with the file's stamp taken before the decode. Owned by whoever holds it;
-// freed with FreeReadAheadResult.
+// with the file's stamp taken before the decode; or, `refused`, no picture:
+// one did not fit the room left (and an archive's search ended there). A
+// decode that failed is never handed over: its cause may pass (a file held
+// open by another program, memory short for a moment) while its stamp stays.
+// Owned by whoever holds it; freed with FreeReadAheadResult.
 struct ReadAheadResult {
     std::wstring path;
     int32_t subIndex;  // as requested; the decode state holds the one found
@@ -38,7 +41,9 @@ struct ReadAheadResult {
     std::wstring displayProfile;
     DecodedPicture picture;
     DecodeState decode;
-    uint64_t bytes;  // decoded bytes of the bitmap
+    uint64_t bytes;  // what it holds: the bitmap's bytes and the whole-file buffer
+    uint64_t room;   // the room it was decoded in
+    bool refused;
 };
 
 struct ReadAheadWorker;
@@ -48,19 +53,24 @@ struct ReadAheadWorker;
 ReadAheadWorker* StartReadAheadWorker(HWND window, UINT doneMessage);
 
 // Replaces the pending requests with `jobs` (most wanted first); the decode
-// under way is dropped when its file is not among them. `room` is the decoded
-// bytes that the results may take together; a picture larger is not kept.
+// under way is dropped when it is not among them. `room` is the bytes that the
+// results may take together beside those the window holds; the results that
+// wait to be taken are counted against it, and one larger than what is left
+// is refused.
 void QueueReadAhead(ReadAheadWorker* worker, std::vector<ReadAheadJob> jobs, uint64_t room);
 
 // Drops every pending request and the decode under way (its result is freed).
 void CancelReadAhead(ReadAheadWorker* worker);
 
-// Removes `path` from the pending requests; if the thread is decoding it,
-// waits until that decode has ended (its result, if kept, is then among the
-// finished ones).
-void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path);
+// The window is about to decode sub-image `subIndex` of `path` searched in
+// `direction`: the pending requests for `path` are removed, and if that very
+// decode is under way, it is no longer dropped nor held to the budget, and is
+// waited for (its result is then among the finished ones). Another decode of
+// `path` under way is dropped.
+void WaitForReadAhead(ReadAheadWorker* worker, const std::wstring& path, int32_t subIndex, int direction);
 
-// Whether `path` (sub-image 0) has been decoded and waits to be taken.
+// Whether `path` (sub-image 0) has been decoded and its picture waits to be
+// taken.
 bool HasFinishedReadAhead(ReadAheadWorker* worker, const std::wstring& path);
 
 // The finished results, handed over to the caller.
@@ -72,7 +82,8 @@ void StopReadAheadWorker(ReadAheadWorker* worker);
 
 void FreeReadAheadResult(ReadAheadResult* result);
 
-// The size and last write time of `path`, read without opening it.
+// The stamp of `path` (see FileStamp); the file is opened for its attributes
+// only, which no other program's sharing mode refuses.
 FileStamp StampOfFile(const wchar_t* path);
 
 // Whether a picture decoded under `decoded` is what `now` would decode: the

@@ -1,6 +1,7 @@
 // The read-ahead rules as tables: which entries come next for a direction and
-// a list, which held pictures a budget gives up, and when a decoded picture
-// no longer stands for its file.
+// a list, which held pictures a budget gives up, when a decoded picture no
+// longer stands for its file, and when a file refused for the budget is asked
+// for again.
 #include "viewer/readahead/read_ahead_rules.h"
 
 #include <gtest/gtest.h>
@@ -64,20 +65,39 @@ TEST(ReadAheadRoom, BudgetLeftBesideWhatIsHeld) {
     EXPECT_EQ(DefaultReadAheadMegabytes(8), 1024);
 }
 
-TEST(IsStale, AnyChangeOfSizeOrWriteTimeOrPresence) {
+TEST(IsStale, AnyChangeOfSizeTimesIdentityOrPresence) {
+    const FileStamp base = {true, 100, 5, 7, 1, 42};  // exists, size, written, changed, volume, index
+    const FileStamp stale[] = {
+        {true, 101, 5, 7, 1, 42},  // rewritten, times kept
+        {true, 100, 6, 7, 1, 42},  // same size, new content
+        {true, 100, 4, 7, 1, 42},  // an older copy put back
+        {true, 100, 5, 8, 1, 42},  // size and write time restored by a tool
+        {true, 100, 5, 7, 1, 43},  // written anew and renamed over it
+        {true, 100, 5, 7, 2, 42},  // another drive in its place
+        {false, 100, 5, 7, 1, 42}, // deleted or moved away
+    };
+    EXPECT_FALSE(IsStale(base, base));
+    for (const FileStamp& now : stale) EXPECT_TRUE(IsStale(base, now)) << now.size << " " << now.written;
+    EXPECT_TRUE(IsStale(FileStamp{}, FileStamp{}));
+}
+
+TEST(RefusalStands, WhileTheFileIsTheSameAndTheRoomNoLarger) {
+    const FileStamp refused = {true, 100, 5, 7, 1, 42};
+    FileStamp rewritten = refused;
+    rewritten.changed = 9;
     struct Case {
-        FileStamp decoded, now;
-        bool stale;
+        FileStamp now;
+        uint64_t room;
+        bool stands;
     };
     const Case cases[] = {
-        {{true, 100, 5}, {true, 100, 5}, false},
-        {{true, 100, 5}, {true, 101, 5}, true},   // rewritten, time kept
-        {{true, 100, 5}, {true, 100, 6}, true},   // same size, new content
-        {{true, 100, 6}, {true, 100, 5}, true},   // an older copy put back
-        {{true, 100, 5}, {false, 0, 0}, true},    // deleted or moved away
-        {{false, 0, 0}, {false, 0, 0}, true},
+        {refused, 1000, true},
+        {refused, 10, true},         // less room than then
+        {refused, 1001, false},      // more room: tried again
+        {rewritten, 1000, false},    // another file: tried again
+        {FileStamp{}, 1000, false},  // gone
     };
-    for (const Case& c : cases) EXPECT_EQ(IsStale(c.decoded, c.now), c.stale);
+    for (const Case& c : cases) EXPECT_EQ(RefusalStands(Refusal{refused, 1000}, c.now, c.room), c.stands);
 }
 
 }  // namespace

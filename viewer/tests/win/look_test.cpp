@@ -17,6 +17,7 @@
 
 #include "decode_test_support.h"
 #include "test_support.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/core/command_ids.h"
 #include "viewer/core/dialogs.h"
 #include "viewer/display/animation.h"
@@ -321,7 +322,10 @@ TEST_F(LookWindow, APictureReadAheadForAnotherDisplayProfileIsConvertedAgain) {
     }
     Create("", L"\"" + folder + L"\\a.png\"");
     PumpMessages(500);  // b.png is read ahead for the display as it was
+    ASSERT_GT(HeldReadAheadBytes(*state_), 0u);
     DisplayProfile swapped(L"SwappedRedAndGreen.icc");
+    Send(WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_EQ(HeldReadAheadBytes(*state_), 0u);  // given up at the change
     Send(WM_COMMAND, IDM_NEXT);
     EXPECT_LE(Difference(Pixels(state_->picture.bitmap), RedAndGreenExchanged(Expected(L"AdobeRGB1998.png"))), 6);
 }

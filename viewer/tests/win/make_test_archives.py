@@ -89,6 +89,13 @@ def main(folder):
         level = fan_out_zip(lambda i, e=extension: f"m{i:04}.{e}", level, 1000)
     (out / "fan-out.zip").write_bytes(level)
 
+    # 1,000 names of one stored bitmap of 700 x 700 (1.9 MB decoded), each
+    # extracted in full: more than a small read-ahead budget takes.
+    row = bytes([40, 80, 120]) * 700
+    bitmap = (b"BM" + struct.pack("<IHHI", 54 + len(row) * 700, 0, 0, 54)
+              + struct.pack("<IiiHHIIiiII", 40, 700, 700, 1, 24, 0, len(row) * 700, 0, 0, 0, 0) + row * 700)
+    (out / "over-budget.zip").write_bytes(fan_out_zip(lambda i: f"m{i:04}.bmp", bitmap, 1000))
+
     # 1,500 empty members before the picture: more than one picture's search.
     write_zip(out / "long-run.zip", [(f"e{i:04}.txt", b"") for i in range(1500)] + [("a.png", red)])
 

@@ -1,8 +1,10 @@
-// Reading ahead in a real window: a file replaced, deleted or moved after it
-// was read ahead shows what is on disk at the step; a hand-over and a close
-// while the read-ahead thread works; and a held key over 30 entries, which
-// ends on the right entry with its own picture. Each picture is a bitmap file
-// of its own width, so the width tells which file a picture came from.
+// Reading ahead in a real window: a file replaced, deleted, moved or rewritten
+// in place after it was read ahead shows what is on disk at the step; a file
+// that could not be read ahead is read when shown; what is held and the
+// budget; a hand-over and closes while the read-ahead thread works; and held
+// keys, which end on the right entry with its own picture, a sort after them
+// included. Each picture is a bitmap file of its own width, so the width tells
+// which file a picture came from.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -12,8 +14,11 @@
 
 #include "test_support.h"
 #include "viewer/app/instance.h"
+#include "viewer/app/read_ahead.h"
 #include "viewer/app/startup.h"
 #include "viewer/core/command_ids.h"
+#include "viewer/core/settings.h"
+#include "viewer/readahead/read_ahead_worker.h"
 #include "viewer_window.h"
 
 namespace {
@@ -188,10 +193,20 @@ int FirstBlue(const ViewerState& state) {
     return static_cast<const uint8_t*>(bm.bmBits)[0];
 }
 
-// A picture past what the budget leaves is decoded when shown. The probe: the
-// next file is rewritten with other colours but its old size and write time,
-// which no stamp can tell; a picture read ahead would still show the old ones.
-TEST_F(ReadAhead, APictureLargerThanTheBudgetIsDecodedWhenShown) {
+// Rewrites `path` with `bytes`, putting its old write time back.
+void RewriteKeepingTheWriteTime(const std::wstring& path, const std::string& bytes) {
+    WIN32_FILE_ATTRIBUTE_DATA before;
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &before));
+    WriteWholeFile(path, bytes);
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
+    CloseHandle(file);
+}
+
+// Without a budget the next picture is held, with 1 MB it is not; either way
+// a rewrite of it that keeps its size and write time is what the step shows.
+TEST_F(ReadAhead, ARewriteKeepingSizeAndWriteTimeShowsTheNewPicture) {
     for (const char* budget : {"", "ReadAheadMB=1\r\n"}) {
         SCOPED_TRACE(budget);
         const std::wstring folder = FolderOfWidths(budget[0] ? L"ra-budget" : L"ra-room", 1);
@@ -199,18 +214,100 @@ TEST_F(ReadAhead, APictureLargerThanTheBudgetIsDecodedWhenShown) {
         WriteWholeFile(next, BitmapFile(40000));  // 1.3 MB decoded
         Create(std::string("[SystemSetting]\r\n") + budget, L"\"" + Join(folder, L"p00.bmp") + L"\"");
         LetItRead();
-        WIN32_FILE_ATTRIBUTE_DATA before;
-        ASSERT_TRUE(GetFileAttributesExW(next.c_str(), GetFileExInfoStandard, &before));
-        WriteWholeFile(next, BitmapFile(40000, '\x80'));
-        HANDLE file = CreateFileW(next.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        SetFileTime(file, nullptr, nullptr, &before.ftLastWriteTime);
-        CloseHandle(file);
+        EXPECT_EQ(HeldReadAheadBytes(*state_), budget[0] ? 0u : 40000u * 8 * 4);
+        RewriteKeepingTheWriteTime(next, BitmapFile(40000, '\x80'));
         Send(WM_COMMAND, IDM_NEXT);
-        EXPECT_EQ(FirstBlue(*state_), budget[0] ? 0x80 : 0x40);
+        EXPECT_EQ(FirstBlue(*state_), 0x80);
         DestroyWindow(window_);
         Settle();
     }
+}
+
+// A PNG is held with its whole file, which counts against the budget.
+TEST_F(ReadAhead, WhatIsHeldCountsTheWholeFileKeptWithAPicture) {
+    const std::wstring folder = FolderOfWidths(L"ra-buffer", 1);
+    const std::string png = ReadWholeFile(PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\opaque.png");
+    ASSERT_GT(png.size(), 24u);
+    WriteWholeFile(Join(folder, L"p01.png"), png);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    LetItRead();
+    auto side = [&](size_t at) { return uint64_t(uint8_t(png[at + 2])) << 8 | uint8_t(png[at + 3]); };  // IHDR
+    EXPECT_EQ(HeldReadAheadBytes(*state_), side(16) * side(20) * 4 + png.size());
+}
+
+// A file that another program holds open while it would be read ahead is
+// read when shown, once it is free: its stamp did not change meanwhile.
+TEST_F(ReadAhead, AFileThatCouldNotBeReadAheadIsReadWhenShown) {
+    const std::wstring folder = FolderOfWidths(L"ra-locked", 3);
+    HANDLE held = CreateFileW(Join(folder, L"p01.bmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    LetItRead();
+    CloseHandle(held);
+    Send(WM_COMMAND, IDM_NEXT);
+    EXPECT_EQ(state_->picture.width, 11);
+}
+
+// Steps passed over, then a sort that moves the entry they stopped at: it
+// still gets its picture.
+TEST_F(ReadAhead, AnEntryPassedOverAndMovedByASortGetsItsPicture) {
+    const std::wstring folder = FolderOfWidths(L"ra-sort", 12);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    for (int i = 0; i < 5; ++i) PostMessageW(window_, WM_COMMAND, IDM_NEXT, 0);
+    PostMessageW(window_, WM_COMMAND, IDM_SORT_REV, 0);
+    Settle();
+    LetItRead();
+    EXPECT_EQ(Title(), L"(7/12)p05.bmp");
+    EXPECT_EQ(state_->picture.width, 15);
+    EXPECT_NE(state_->displayBitmap, nullptr);
+}
+
+// Another thread's close, sent while a step runs, waits until the step has
+// ended: the step's check for queued steps does not handle it half-way.
+DWORD WINAPI SendClose(void* window) {
+    SendMessageW(static_cast<HWND>(window), WM_CLOSE, 0, 0);
+    return 0;
+}
+
+TEST_F(ReadAhead, ACloseSentDuringAStepIsHandledAfterIt) {
+    const std::wstring folder = FolderOfWidths(L"ra-sent", 3);
+    Create("", L"\"" + Join(folder, L"p00.bmp") + L"\"");
+    HANDLE closer = CreateThread(nullptr, 0, SendClose, window_, 0, nullptr);
+    for (int i = 0; i < 5000 && !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); ++i) Sleep(1);
+    // Called directly: nothing has handled the close yet.
+    SendMessageW(window_, WM_COMMAND, IDM_NEXT, 0);
+    ASSERT_TRUE(IsWindow(window_));
+    EXPECT_EQ(state_->picture.width, 11);
+    Settle();
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+// A decode under way that the window comes to wait for just after it dropped
+// it (an open, a delete or a move drops what was read ahead for the old
+// place) is used, not done a second time.
+TEST(ReadAheadWorker, ADroppedDecodeThatIsThenWaitedForIsUsed) {
+    const std::wstring folder = FolderOfWidths(L"ra-wait", 1);
+    const std::wstring slow = PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\slow.jpg";
+    const Settings settings = LoadSettings(Join(folder, L"none.ini").c_str());
+    HWND sink = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ReadAheadWorker* worker = StartReadAheadWorker(sink, WM_APP);
+    ASSERT_NE(worker, nullptr);
+    QueueReadAhead(worker, {{Join(folder, L"p00.bmp"), settings, L""}, {slow, settings, L""}}, UINT64_MAX);
+    // The first one's message: the thread has gone on to the photograph.
+    MSG message;
+    while (!PeekMessageW(&message, sink, WM_APP, WM_APP, PM_REMOVE)) MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_POSTMESSAGE);
+    CancelReadAhead(worker);
+    WaitForReadAhead(worker, slow, 0, 1);
+    int32_t width = 0;
+    for (ReadAheadResult* result : TakeFinishedReadAhead(worker)) {
+        if (result->path == slow) width = result->picture.width;
+        FreeReadAheadResult(result);
+    }
+    EXPECT_EQ(width, 2400);
+    StopReadAheadWorker(worker);
+    DestroyWindow(sink);
 }
 
 TEST_F(ReadAhead, OffDecodesEveryStepOnTheWindowsThread) {
