@@ -23,6 +23,15 @@ constexpr uint32_t kMaxBody = 16384;
 constexpr uint32_t kMaxText = 4096;
 // The longest information block of a picture (header, masks and colours).
 constexpr uint64_t kMaxInfoBlock = 65536;
+// A host keeps one section of up to this size for its answers, grown when an
+// answer needs more, and the viewer keeps its view of it: the pages of a fresh
+// section fault in on both sides, which costs as much as the copy itself. An
+// answer larger than this gets a section of its own, closed at the next
+// request. A kept section only grows, so a section the viewer has seen is
+// never answered again under the same handle with the same size.
+constexpr uint64_t kKeptSectionLimit = uint64_t{256} << 20;
+// A kept section grows to a multiple of this.
+constexpr uint64_t kSectionGranule = uint64_t{1} << 20;
 
 // What the viewer asks. A plug-in is named by its slot, the number that kLoad
 // answered for it.
