@@ -195,23 +195,21 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
             ran = Run(s, request, [&] { answer.result = isSupported(path, reinterpret_cast<uintptr_t>(head)); });
             break;
         }
-        case host::kPictureInfo: {
+        case host::kPicture:
+        case host::kPreview: {
+            // The picture's record and the picture in one exchange; the
+            // record's result is not looked at, as in the viewer's process.
             auto getInfo = Export<spi::GetPictureInfoFn>(s, request, "GetPictureInfo");
-            if (!getInfo) break;
+            auto get = Export<spi::GetPictureFn>(s, request, request.call == host::kPicture ? "GetPicture"
+                                                                                             : "GetPreview");
+            if (!getInfo || !get) break;
             spi::PictureInfoRecord record = {};
-            ran = Run(s, request, [&] { answer.result = getInfo(path, 0, spi::kInputFile, &record); });
+            ran = Run(s, request, [&] { getInfo(path, 0, spi::kInputFile, &record); });
             if (!ran) break;
             FreeBlock(reinterpret_cast<void*>(record.textHandle));
             const int32_t values[7] = {record.left,     record.top,      record.width,     record.height,
                                        record.xDensity, record.yDensity, record.colorDepth};
             memcpy(answer.values, values, sizeof values);
-            break;
-        }
-        case host::kPicture:
-        case host::kPreview: {
-            auto get = Export<spi::GetPictureFn>(s, request, request.call == host::kPicture ? "GetPicture"
-                                                                                             : "GetPreview");
-            if (!get) break;
             void* info = nullptr;
             void* bits = nullptr;
             ran = Run(s, request, [&] {
@@ -267,12 +265,14 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
 }
 
 bool Exported(Session& s, const host::Request& request) {
-    static const char* const kNames[] = {nullptr,          nullptr,      "GetPluginInfo", "IsSupported",
-                                         "GetPictureInfo", "GetPicture", "GetPreview",    "GetArchiveInfo",
-                                         "GetFile",        "GetFile",    "ConfigurationDlg"};
+    static const char* const kNames[] = {nullptr,      nullptr,          "GetPluginInfo", "IsSupported",
+                                         "GetPicture", "GetPreview",     "GetArchiveInfo", "GetFile",
+                                         "GetFile",    "ConfigurationDlg"};
     if (request.call == host::kLoad) return true;
     if (request.call >= sizeof kNames / sizeof kNames[0] || !kNames[request.call]) return false;
-    return Export<FARPROC>(s, request, kNames[request.call]) != nullptr;
+    const bool picture = request.call == host::kPicture || request.call == host::kPreview;
+    return Export<FARPROC>(s, request, kNames[request.call]) != nullptr &&
+           (!picture || Export<FARPROC>(s, request, "GetPictureInfo") != nullptr);
 }
 
 }  // namespace

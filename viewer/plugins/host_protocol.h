@@ -39,8 +39,7 @@ enum Call : uint32_t {
     kLoad = 1,       // text: the module's path (UTF-16); answers the slot
     kInfo,           // number: the information index
     kIsSupported,    // text: the ANSI path; bytes: the file's head
-    kPictureInfo,    // text: the ANSI path; answers the record's numbers
-    kPicture,        // text: the ANSI path; answers the two blocks
+    kPicture,        // text: the ANSI path; answers the picture record's numbers and the two blocks
     kPreview,        // the same through GetPreview
     kArchiveInfo,    // text: the ANSI path; answers the member list
     kFileToMemory,   // text: the ANSI path; position: the member's; answers the member
