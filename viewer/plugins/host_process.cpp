@@ -259,7 +259,8 @@ bool MapAnswerSection(uint16_t machine, const host::Answer& answer, SectionView&
     // The kept section again. A host that answers another section under the
     // same handle and size makes its picture wrong, nothing worse: the view
     // is still the size it was mapped with.
-    const bool kept = answer.sectionSize <= host::kKeptSectionLimit;
+    // A 32-bit viewer, short of address space, keeps only half as large a view.
+    const bool kept = answer.sectionSize <= host::kKeptSectionLimit / (sizeof(void*) == 4 ? 2 : 1);
     if (kept && host->keptView && answer.section == host->keptSection && answer.sectionSize == host->keptSize) {
         view.bytes = host->keptView;
     } else {
