@@ -256,10 +256,10 @@ bool MapAnswerSection(uint16_t machine, const host::Answer& answer, SectionView&
     HostProcess* host = HostFor(machine);
     const uint64_t largest = sizeof(void*) == 4 ? (uint64_t{1} << 31) : (uint64_t{1} << 40);
     if (!host || !host->process || answer.section == 0 || !host::BlocksFitSection(answer, largest)) return false;
-    // The kept section again. A host that answers another section under the
-    // same handle and size makes its picture wrong, nothing worse: the view
-    // is still the size it was mapped with.
-    // A 32-bit viewer, short of address space, keeps only half as large a view.
+    // The kept section again (a 32-bit viewer, short of address space, keeps
+    // only half as large a view). A host that answers another section under
+    // the same handle and size makes its picture wrong, nothing worse: the
+    // view is still the size it was mapped with.
     const bool kept = answer.sectionSize <= host::kKeptSectionLimit / (sizeof(void*) == 4 ? 2 : 1);
     if (kept && host->keptView && answer.section == host->keptSection && answer.sectionSize == host->keptSize) {
         view.bytes = host->keptView;
