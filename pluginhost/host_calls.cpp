@@ -18,10 +18,22 @@ struct Plugin {
     bool disabled;  // it faulted: asked no more
 };
 
+// A section of shared memory and this process's view of it.
+struct SharedSection {
+    HANDLE section;
+    uint8_t* view;
+    uint64_t size;
+};
+
 struct Session {
     HANDLE pipe;
     std::vector<Plugin> plugins;
-    HANDLE section;  // the last answer's; closed when the next request comes
+    SharedSection kept;  // reused by every answer it can hold
+    SharedSection once;  // an answer too large to keep; closed when the next request comes
+    // The plug-in's blocks of the last answer, freed once it is written:
+    // freeing a large block takes a while, and the viewer makes its bitmap
+    // meanwhile.
+    void* spent[2];
 };
 
 Session* session = nullptr;  // for the progress callback, which has no room for it
@@ -73,34 +85,61 @@ Fn Export(Session& s, const host::Request& request, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(s.plugins[request.slot].module, name)));
 }
 
-// Copies local blocks into a new section for the viewer, one after another;
-// false (and nothing made) when it cannot be made.
+void CloseSection(SharedSection& shared) {
+    if (shared.view) UnmapViewOfFile(shared.view);
+    if (shared.section) CloseHandle(shared.section);
+    shared = SharedSection{};
+}
+
+bool MakeSection(uint64_t size, SharedSection& made) {
+    HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size >> 32),
+                                        static_cast<DWORD>(size), nullptr);
+    if (!section) return false;
+    void* view = MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(size));
+    if (!view) {
+        CloseHandle(section);
+        return false;
+    }
+    made = SharedSection{section, static_cast<uint8_t*>(view), size};
+    return true;
+}
+
+// A section of at least `needed` bytes: the kept one when it holds them, else
+// a larger one in its place, made before the old one closes so that its
+// handle differs; an answer beyond the limit gets one of its own.
+SharedSection* SectionFor(Session& s, uint64_t needed) {
+    if (needed <= s.kept.size) return &s.kept;
+    const bool keep = needed <= host::kKeptSectionLimit;
+    const uint64_t granule = host::kSectionGranule;
+    const uint64_t size = keep ? (needed + granule - 1) / granule * granule : needed;
+    SharedSection made;
+    if (!MakeSection(size, made)) return nullptr;
+    SharedSection& slot = keep ? s.kept : s.once;
+    CloseSection(slot);
+    slot = made;
+    return &slot;
+}
+
+// Copies local blocks into a section for the viewer, one after another; false
+// when there is none large enough.
 bool ShareBlocks(Session& s, HLOCAL first, HLOCAL second, host::Answer& answer) {
     const uint64_t firstSize = first ? LocalSize(first) : 0;
     const uint64_t secondSize = second ? LocalSize(second) : 0;
     const uint64_t total = firstSize + secondSize;
     if (total == 0) return false;
-    HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                        static_cast<DWORD>(total >> 32), static_cast<DWORD>(total), nullptr);
-    if (!section) return false;
-    auto* view = static_cast<uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, static_cast<SIZE_T>(total)));
+    SharedSection* shared = SectionFor(s, total);
     const void* a = first ? LocalLock(first) : nullptr;
     const void* b = second ? LocalLock(second) : nullptr;
-    const bool copied = view && (!first || a) && (!second || b);
+    const bool copied = shared && (!first || a) && (!second || b);
     if (copied) {
-        if (a) memcpy(view, a, static_cast<size_t>(firstSize));
-        if (b) memcpy(view + firstSize, b, static_cast<size_t>(secondSize));
+        if (a) memcpy(shared->view, a, static_cast<size_t>(firstSize));
+        if (b) memcpy(shared->view + firstSize, b, static_cast<size_t>(secondSize));
     }
     if (a) LocalUnlock(first);
     if (b) LocalUnlock(second);
-    if (view) UnmapViewOfFile(view);
-    if (!copied) {
-        CloseHandle(section);
-        return false;
-    }
-    s.section = section;
-    answer.section = reinterpret_cast<uintptr_t>(section);
-    answer.sectionSize = total;
+    if (!copied) return false;
+    answer.section = reinterpret_cast<uintptr_t>(shared->section);
+    answer.sectionSize = shared->size;
     answer.firstSize = firstSize;
     answer.secondSize = secondSize;
     return true;
@@ -156,23 +195,21 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
             ran = Run(s, request, [&] { answer.result = isSupported(path, reinterpret_cast<uintptr_t>(head)); });
             break;
         }
-        case host::kPictureInfo: {
+        case host::kPicture:
+        case host::kPreview: {
+            // The picture's record and the picture in one exchange; the
+            // record's result is not looked at, as in the viewer's process.
             auto getInfo = Export<spi::GetPictureInfoFn>(s, request, "GetPictureInfo");
-            if (!getInfo) break;
+            auto get = Export<spi::GetPictureFn>(s, request, request.call == host::kPicture ? "GetPicture"
+                                                                                             : "GetPreview");
+            if (!getInfo || !get) break;
             spi::PictureInfoRecord record = {};
-            ran = Run(s, request, [&] { answer.result = getInfo(path, 0, spi::kInputFile, &record); });
+            ran = Run(s, request, [&] { getInfo(path, 0, spi::kInputFile, &record); });
             if (!ran) break;
             FreeBlock(reinterpret_cast<void*>(record.textHandle));
             const int32_t values[7] = {record.left,     record.top,      record.width,     record.height,
                                        record.xDensity, record.yDensity, record.colorDepth};
             memcpy(answer.values, values, sizeof values);
-            break;
-        }
-        case host::kPicture:
-        case host::kPreview: {
-            auto get = Export<spi::GetPictureFn>(s, request, request.call == host::kPicture ? "GetPicture"
-                                                                                             : "GetPreview");
-            if (!get) break;
             void* info = nullptr;
             void* bits = nullptr;
             ran = Run(s, request, [&] {
@@ -182,8 +219,8 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
             if (answer.result == spi::kSuccess && (!info || !bits || !ShareBlocks(s, info, bits, answer))) {
                 answer.result = spi::kMemoryError;
             }
-            FreeBlock(info);
-            FreeBlock(bits);
+            s.spent[0] = info;
+            s.spent[1] = bits;
             break;
         }
         case host::kArchiveInfo:
@@ -200,7 +237,7 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
             });
             if (!ran) break;
             if (answer.result == spi::kSuccess && block) ShareBlocks(s, block, nullptr, answer);
-            FreeBlock(block);
+            s.spent[0] = block;
             break;
         }
         case host::kFileToFolder: {
@@ -228,26 +265,32 @@ void Answer(Session& s, const host::Request& request, host::Answer& answer) {
 }
 
 bool Exported(Session& s, const host::Request& request) {
-    static const char* const kNames[] = {nullptr,          nullptr,      "GetPluginInfo", "IsSupported",
-                                         "GetPictureInfo", "GetPicture", "GetPreview",    "GetArchiveInfo",
-                                         "GetFile",        "GetFile",    "ConfigurationDlg"};
+    static const char* const kNames[] = {nullptr,      nullptr,          "GetPluginInfo", "IsSupported",
+                                         "GetPicture", "GetPreview",     "GetArchiveInfo", "GetFile",
+                                         "GetFile",    "ConfigurationDlg"};
     if (request.call == host::kLoad) return true;
     if (request.call >= sizeof kNames / sizeof kNames[0] || !kNames[request.call]) return false;
-    return Export<FARPROC>(s, request, kNames[request.call]) != nullptr;
+    const bool picture = request.call == host::kPicture || request.call == host::kPreview;
+    return Export<FARPROC>(s, request, kNames[request.call]) != nullptr &&
+           (!picture || Export<FARPROC>(s, request, "GetPictureInfo") != nullptr);
 }
 
 }  // namespace
 
 void ServeViewer(HANDLE pipe) {
-    Session s = {pipe, {}, nullptr};
+    Session s = {pipe, {}, {}, {}, {}};
     session = &s;
     host::Request request;
     while (ReadRequest(pipe, request)) {
-        if (s.section) CloseHandle(s.section);
-        s.section = nullptr;
+        CloseSection(s.once);
         host::Answer answer;
         answer.kind = Exported(s, request) ? host::kAnswered : host::kMissing;
         if (answer.kind == host::kAnswered) Answer(s, request, answer);
-        if (!WriteAll(pipe, host::EncodeAnswer(answer))) break;
+        const bool written = WriteAll(pipe, host::EncodeAnswer(answer));
+        for (void*& block : s.spent) {
+            FreeBlock(block);
+            block = nullptr;
+        }
+        if (!written) break;
     }
 }

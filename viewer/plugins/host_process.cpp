@@ -17,6 +17,11 @@ struct HostProcess {
     HANDLE pipe = nullptr;
     HANDLE event = nullptr;  // of the overlapped reads and writes
     uint32_t start = 0;
+    // The view of the section the host keeps for its answers, with the
+    // section's handle in the host and its size.
+    const uint8_t* keptView = nullptr;
+    uint64_t keptSection = 0;
+    uint64_t keptSize = 0;
 };
 
 // One host per bitness; only the window's thread calls plug-ins.
@@ -38,6 +43,7 @@ void CloseHost(HostProcess& host) {
     }
     if (host.pipe) CloseHandle(host.pipe);
     if (host.event) CloseHandle(host.event);
+    if (host.keptView) UnmapViewOfFile(host.keptView);
     host = HostProcess{};
 }
 
@@ -220,30 +226,55 @@ uint32_t HostStart(uint16_t machine) {
 }
 
 SectionView::~SectionView() {
-    if (bytes) UnmapViewOfFile(bytes);
+    if (bytes && !lent) UnmapViewOfFile(bytes);
 }
+
+namespace {
+
+// The handle is a number in the host's table: whatever it names there, only a
+// section of at least the size asked for maps.
+const uint8_t* MapSection(HostProcess& host, const host::Answer& answer) {
+    HANDLE section = nullptr;
+    if (!DuplicateHandle(host.process, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(answer.section)),
+                         GetCurrentProcess(), &section, FILE_MAP_READ, FALSE, 0)) {
+        return nullptr;
+    }
+    void* bytes = MapViewOfFile(section, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(answer.sectionSize));
+    CloseHandle(section);
+    if (!bytes) return nullptr;
+    MEMORY_BASIC_INFORMATION facts = {};
+    if (!VirtualQuery(bytes, &facts, sizeof facts) || facts.RegionSize < answer.sectionSize) {
+        UnmapViewOfFile(bytes);
+        return nullptr;
+    }
+    return static_cast<const uint8_t*>(bytes);
+}
+
+}  // namespace
 
 bool MapAnswerSection(uint16_t machine, const host::Answer& answer, SectionView& view) {
     HostProcess* host = HostFor(machine);
     const uint64_t largest = sizeof(void*) == 4 ? (uint64_t{1} << 31) : (uint64_t{1} << 40);
     if (!host || !host->process || answer.section == 0 || !host::BlocksFitSection(answer, largest)) return false;
-    // The handle is a number in the host's table: whatever it names there,
-    // only a section of at least the size asked for maps.
-    HANDLE section = nullptr;
-    if (!DuplicateHandle(host->process, reinterpret_cast<HANDLE>(static_cast<uintptr_t>(answer.section)),
-                         GetCurrentProcess(), &section, FILE_MAP_READ, FALSE, 0)) {
-        return false;
+    // The kept section again (a 32-bit viewer, short of address space, keeps
+    // only half as large a view). A host that answers another section under
+    // the same handle and size makes its picture wrong, nothing worse: the
+    // view is still the size it was mapped with.
+    const bool kept = answer.sectionSize <= host::kKeptSectionLimit / (sizeof(void*) == 4 ? 2 : 1);
+    if (kept && host->keptView && answer.section == host->keptSection && answer.sectionSize == host->keptSize) {
+        view.bytes = host->keptView;
+    } else {
+        view.bytes = MapSection(*host, answer);
+        if (!view.bytes) return false;
+        if (kept) {
+            if (host->keptView) UnmapViewOfFile(host->keptView);
+            host->keptView = view.bytes;
+            host->keptSection = answer.section;
+            host->keptSize = answer.sectionSize;
+        }
     }
-    void* bytes = MapViewOfFile(section, FILE_MAP_READ, 0, 0, static_cast<SIZE_T>(answer.sectionSize));
-    CloseHandle(section);
-    if (!bytes) return false;
-    MEMORY_BASIC_INFORMATION facts = {};
-    if (!VirtualQuery(bytes, &facts, sizeof facts) || facts.RegionSize < answer.sectionSize) {
-        UnmapViewOfFile(bytes);
-        return false;
-    }
-    view.bytes = static_cast<const uint8_t*>(bytes);
     view.size = answer.sectionSize;
+    view.lent = kept;
     return true;
 }
 

@@ -39,10 +39,13 @@ HostOutcome ExchangeWithHost(uint16_t machine, const host::Request& request, Hos
 uint32_t HostStart(uint16_t machine);
 
 // A read-only view of an answer's shared section, exactly as large as the
-// answer says; unmapped and closed when it goes.
+// answer says. The view of the host's kept section stays mapped for its next
+// answers and is only lent; any other is unmapped when this goes. Either is
+// good until the next exchange with that host.
 struct SectionView {
     const uint8_t* bytes = nullptr;
     uint64_t size = 0;
+    bool lent = false;
     SectionView() = default;
     SectionView(const SectionView&) = delete;
     SectionView& operator=(const SectionView&) = delete;

@@ -23,6 +23,15 @@ constexpr uint32_t kMaxBody = 16384;
 constexpr uint32_t kMaxText = 4096;
 // The longest information block of a picture (header, masks and colours).
 constexpr uint64_t kMaxInfoBlock = 65536;
+// A host keeps one section of up to this size for its answers, grown when an
+// answer needs more, and the viewer keeps its view of it: the pages of a fresh
+// section fault in on both sides, which costs as much as the copy itself. An
+// answer larger than this gets a section of its own, closed at the next
+// request. A kept section only grows, so a section the viewer has seen is
+// never answered again under the same handle with the same size.
+constexpr uint64_t kKeptSectionLimit = uint64_t{256} << 20;
+// A kept section grows to a multiple of this.
+constexpr uint64_t kSectionGranule = uint64_t{1} << 20;
 
 // What the viewer asks. A plug-in is named by its slot, the number that kLoad
 // answered for it.
@@ -30,8 +39,7 @@ enum Call : uint32_t {
     kLoad = 1,       // text: the module's path (UTF-16); answers the slot
     kInfo,           // number: the information index
     kIsSupported,    // text: the ANSI path; bytes: the file's head
-    kPictureInfo,    // text: the ANSI path; answers the record's numbers
-    kPicture,        // text: the ANSI path; answers the two blocks
+    kPicture,        // text: the ANSI path; answers the picture record's numbers and the two blocks
     kPreview,        // the same through GetPreview
     kArchiveInfo,    // text: the ANSI path; answers the member list
     kFileToMemory,   // text: the ANSI path; position: the member's; answers the member

@@ -88,14 +88,11 @@ bool HostedIsSupported(PluginEntry& entry, const char* ansiPath, const uint8_t* 
 
 HBITMAP HostedPicture(PluginEntry& entry, const char* ansiPath, bool preview, HWND window, DecodedPicture& picture) {
     picture.width = kStatusUnsupported;
-    host::Request request = RequestFor(host::kPictureInfo, ansiPath);
+    host::Request request = RequestFor(preview ? host::kPreview : host::kPicture, ansiPath);
     host::Answer answer;
     if (!Call(entry, request, answer)) return nullptr;
     picture.frameRect = FramePlacement{answer.values[0], answer.values[1], answer.values[2], answer.values[3]};
-    request.call = preview ? host::kPreview : host::kPicture;
-    if (!Call(entry, request, answer) || answer.result != spi::kSuccess || !host::PictureBlocksPlausible(answer)) {
-        return nullptr;
-    }
+    if (answer.result != spi::kSuccess || !host::PictureBlocksPlausible(answer)) return nullptr;
     SectionView view;
     if (!MapAnswerSection(entry.hostMachine, answer, view)) return nullptr;
     // The header is read from a copy: the host could change the section

@@ -37,6 +37,15 @@ int HostsOf(DWORD parent) {
     return count;
 }
 
+// A TPIC file for the test image plug-in: `width` x `height` in one colour.
+std::wstring WriteTpic(const std::wstring& folder, int width, int height, uint32_t rgb) {
+    const char bytes[] = {'T', 'P', 'I', 'C', static_cast<char>(width), static_cast<char>(width >> 8),
+                          static_cast<char>(height), static_cast<char>(height >> 8), static_cast<char>(rgb),
+                          static_cast<char>(rgb >> 8), static_cast<char>(rgb >> 16)};
+    const std::wstring path = folder + L"\\" + std::to_wstring(width) + L"x" + std::to_wstring(height) + L".tpic";
+    return WriteWholeFile(path, std::string(bytes, sizeof bytes)) ? path : L"";
+}
+
 TEST_F(PluginTest, HostedPluginsShowPicturesAndArchiveMembersAsInProcess) {
     Install(TestPlugin(L"oxeltest_image.spi"), L"oxeltest_image.spi");
     Install(TestPlugin(L"oxeltest_archive.spi"), L"oxeltest_archive.spi");
@@ -52,11 +61,31 @@ TEST_F(PluginTest, HostedPluginsShowPicturesAndArchiveMembersAsInProcess) {
     EXPECT_EQ(PixelAt(png.bitmap, 6, 4), 0xFF00FFu);
     EXPECT_EQ(HostsOf(GetCurrentProcessId()), 1);
 
-    // Members in memory, then written by the plug-in into a folder.
+    // Pictures that grow and shrink in turn, through the host that keeps one
+    // section for its answers and grows it when one needs more.
+    struct Size {
+        int width, height;
+        uint32_t rgb;
+    } sizes[] = {
+        {3, 2, 0x102030}, {1500, 1000, 0x00C000}, {640, 480, 0x0000FF}, {2000, 1400, 0xFF8000}, {1, 1, 0x808080},
+    };
+    for (const Size& size : sizes) {
+        Decoded d;
+        Decode(WriteTpic(folder_, size.width, size.height, size.rgb), d);
+        ASSERT_NE(d.bitmap, nullptr) << size.width;
+        EXPECT_EQ(d.picture.width, size.width);
+        EXPECT_EQ(d.picture.height, size.height);
+        EXPECT_EQ(PixelAt(d.bitmap, 0, 0), size.rgb) << size.width;
+        EXPECT_EQ(PixelAt(d.bitmap, size.width - 1, size.height - 1), size.rgb) << size.width;
+    }
+    EXPECT_EQ(HostsOf(GetCurrentProcessId()), 1);
+
+    // Members in memory, the first through the same host, then written by the
+    // plug-in into a folder.
     const std::wstring archive = TestArchive(L"pictures.tarc");
     for (const char* noMemory : {"", "1"}) {
         SetEnvironmentVariableA("OXEL_TEST_NO_MEMORY", noMemory[0] ? noMemory : nullptr);
-        Load(kIsolate);  // a new host, which inherits the setting
+        if (noMemory[0]) Load(kIsolate);  // a new host, which inherits the setting
         Decoded member;
         Decode(archive, member);
         ASSERT_NE(member.bitmap, nullptr) << noMemory;
