@@ -23,8 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!host::BlocksFitSection(answer, 1 << 16)) return 0;
     std::vector<uint8_t> section(answer.sectionSize);
     for (size_t i = 0; i < section.size(); ++i) section[i] = static_cast<uint8_t>(i * 31 + size);
-    volatile uint8_t sum = 0;
-    for (uint64_t i = 0; i < answer.firstSize + answer.secondSize; ++i) sum += section.data()[i];
+    // Every byte the blocks claim is read, under the address sanitizer.
+    uint8_t sum = 0;
+    for (uint64_t i = 0; i < answer.firstSize + answer.secondSize; ++i) sum = static_cast<uint8_t>(sum + section[i]);
+    if (sum == 0xFF && size == 0) return 1;
     if (host::PictureBlocksPlausible(answer)) {
         std::vector<uint8_t> info(section.begin(), section.begin() + answer.firstSize);
         DibBlocksFit(info.data(), info.size(), answer.secondSize);
