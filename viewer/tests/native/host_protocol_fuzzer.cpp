@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every byte the blocks claim is read, under the address sanitizer.
     uint8_t sum = 0;
     for (uint64_t i = 0; i < answer.firstSize + answer.secondSize; ++i) sum = static_cast<uint8_t>(sum + section[i]);
-    if (sum == 0xFF && size == 0) return 1;
+    static volatile uint8_t sink;
+    sink = sum;
     if (host::PictureBlocksPlausible(answer)) {
         std::vector<uint8_t> info(section.begin(), section.begin() + answer.firstSize);
         DibBlocksFit(info.data(), info.size(), answer.secondSize);
