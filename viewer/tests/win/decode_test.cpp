@@ -172,6 +172,18 @@ TEST_F(DecodeTest, HugeClaimedSizesFailCleanly) {
     }
 }
 
+TEST_F(DecodeTest, PictureNoDecoderCanHoldIsTooLarge) {
+    // Two million pixels a side at three bytes each: 12 TB, past any memory,
+    // told by a header that the imaging component reads as it is.
+    const std::wstring path = MakeScratchFolder(L"giant") + L"\\claims.bmp";
+    ASSERT_TRUE(WriteWholeFile(path, HugeBmp(2000000, 2000000)));
+    Decoded d;
+    Decode(path, settings, d);
+    EXPECT_EQ(d.bitmap, nullptr);
+    EXPECT_EQ(d.picture.width, kStatusUnsupported);
+    EXPECT_EQ(d.picture.height, kStatusTooLarge);
+}
+
 TEST_F(DecodeTest, ZipWithoutArchiveSearchIsRefused) {
     const std::wstring folder = MakeScratchFolder(L"zip");
     // Even a real picture under the name: ".zip" is not in the WIC list.
