@@ -226,7 +226,12 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         uint32_t width = 0, height = 0;
         hugePng = !animated && state.fileBuffer && PngHeaderPastPixelLimit(state, width, height);
         // Some decoders decode the whole picture as soon as they are made:
-        // the read-ahead's budget refuses it before that.
+        // a picture that is not to be shown reduced, or that the
+        // read-ahead's budget refuses, is refused before that.
+        if (hugePng && !settings.ShowHugeReduced) {
+            tooLarge = true;
+            return unsupported();
+        }
         if (hugePng && !FitsDecodedBytesLimit(width, height)) return unsupported();
     }
 
@@ -271,6 +276,7 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
     // A file already read whole (a still GIF or PNG) is not read again.
     bool opaque = false;
     WicReduction reduction = {};
+    reduction.refuse = !settings.ShowHugeReduced;
     HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength, &opaque, &reduction)
                                       : DecodeWicFile(path, &opaque, &reduction);
     if (!bitmap) {

@@ -117,9 +117,40 @@ HBITMAP DecodeByTransform(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t
     return section;
 }
 
+// The reduced picture (`width` × `height`) copied out of `source` (BGRA) into
+// a DIB section a band of rows at a time: a scaler asked for the whole
+// picture at once may first gather every row of the frame that it needs, a
+// second copy of the frame. Wine's decoders reach a row of the frame
+// (`frameHeight` rows of `frameRowBytes`) by a 32-bit signed byte offset, so
+// no band starts at a row past 2 GiB: the last band that can takes the rest.
+HBITMAP CopyReduced(IWICBitmapSource* source, UINT width, UINT height, uint64_t frameHeight, uint64_t frameRowBytes) {
+    if (!FitsDecodedBytesLimit(width, height)) return nullptr;
+    auto reachable = [&](UINT row) {
+        // The frame's row for it, and two more for the scaler's filter.
+        return (row * frameHeight / height + 2) * frameRowBytes < (uint64_t{1} << 31);
+    };
+    void* bits = nullptr;
+    HBITMAP section = CreateTopDownSection(nullptr, static_cast<int32_t>(width), static_cast<int32_t>(height), &bits);
+    if (!section) return nullptr;
+    // Within the pixel limit, so every product here fits 32 bits.
+    const UINT stride = width * 4;
+    const UINT band = 64;
+    for (UINT top = 0, rows = 0; top < height; top += rows) {
+        rows = top + band < height && !reachable(top + band) ? height - top : std::min(band, height - top);
+        const WICRect rect = {0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+        if (FAILED(source->CopyPixels(&rect, stride, stride * rows, static_cast<BYTE*>(bits) + size_t{top} * stride))) {
+            DeleteObject(section);
+            return nullptr;
+        }
+    }
+    return section;
+}
+
 // The frame pulled through the component's scaler, then converted to BGRA;
 // the scaler asks the frame for the rows that it needs as it goes.
-HBITMAP DecodeByScaler(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height) {
+HBITMAP DecodeByScaler(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height,
+                       uint32_t sourceBits) {
+    const uint64_t rowBytes = (uint64_t{width} * sourceBits + 7) / 8;
     const PixelSize target = ReducedWithinPixelLimit(width, height);
     const UINT w = static_cast<UINT>(target.width), h = static_cast<UINT>(target.height);
     ComPtr<IWICBitmapScaler> scaler;
@@ -130,7 +161,7 @@ HBITMAP DecodeByScaler(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame
     if (SUCCEEDED(scaler->Initialize(frame, w, h, WICBitmapInterpolationModeFant)) &&
         SUCCEEDED(converter->Initialize(scaler.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr,
                                         0.0, WICBitmapPaletteTypeCustom))) {
-        return CreateBgraDibSection(converter.p);
+        return CopyReduced(converter.p, w, h, height, rowBytes);
     }
     // A format that the scaler cannot take (a palette, say) is converted
     // first, row by row as well.
@@ -142,7 +173,7 @@ HBITMAP DecodeByScaler(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame
         FAILED(after->Initialize(before.p, w, h, WICBitmapInterpolationModeFant))) {
         return nullptr;
     }
-    return CreateBgraDibSection(after.p);
+    return CopyReduced(after.p, w, h, height, rowBytes);
 }
 
 // Whether a failure's code says that memory ran out.
@@ -161,11 +192,12 @@ HBITMAP DecodeReducedFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* f
     // frame, not only the reduced picture.
     if (!FitsDecodedBytesLimit(width, height)) return nullptr;
     if (HBITMAP section = DecodeByTransform(frame, width, height)) return section;
-    if (!DecoderCouldHold(width, height, SourceBits(factory, frame))) {
+    const uint32_t bits = SourceBits(factory, frame);
+    if (!DecoderCouldHold(width, height, bits)) {
         tooLarge = true;
         return nullptr;
     }
-    HBITMAP section = DecodeByScaler(factory, frame, width, height);
+    HBITMAP section = DecodeByScaler(factory, frame, width, height, bits);
     // Past the limit, a decode that fails is put down to its size: the
     // decoder or the converter could not get the memory for it.
     tooLarge = !section;
@@ -189,6 +221,8 @@ HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder
     if (SUCCEEDED(frame->GetSize(&width, &height)) && width && height && !WithinPixelLimit(width, height)) {
         reduction.fileWidth = width;
         reduction.fileHeight = height;
+        reduction.tooLarge = reduction.refuse;
+        if (reduction.refuse) return nullptr;
         return DecodeReducedFrame(factory, frame.p, width, height, reduction.tooLarge);
     }
     ComPtr<IWICFormatConverter> converter;
@@ -234,9 +268,9 @@ bool FitsDecodedBytesLimit(uint64_t width, uint64_t height) {
 }
 
 HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource, WicReduction* reduction) {
-    WicReduction ignored;
+    WicReduction ignored = {};
     WicReduction& told = reduction ? *reduction : ignored;
-    told = {};
+    told = {told.refuse, 0, 0, false};
     if (opaqueSource) *opaqueSource = false;
     ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return nullptr;
@@ -252,9 +286,9 @@ HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource, WicReduction* red
 }
 
 HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource, WicReduction* reduction) {
-    WicReduction ignored;
+    WicReduction ignored = {};
     WicReduction& told = reduction ? *reduction : ignored;
-    told = {};
+    told = {told.refuse, 0, 0, false};
     if (opaqueSource) *opaqueSource = false;
     if (!data || !length) return nullptr;
     ComPtr<IWICImagingFactory> factory;

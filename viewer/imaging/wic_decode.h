@@ -17,9 +17,11 @@
 // with its aspect kept: by the decoder itself where it can scale while it
 // decodes (a JPEG decoder can), else through the component's scaler.
 struct WicReduction {
-    uint32_t fileWidth;   // the frame's own size when it was past the limit;
-    uint32_t fileHeight;  // 0 otherwise
-    bool tooLarge;        // no bitmap, because not even the decoder could hold it
+    bool refuse;          // asked: give no bitmap but `tooLarge` for such a frame
+    uint32_t fileWidth;   // told: the frame's own size when it was past the
+    uint32_t fileHeight;  // limit, 0 otherwise
+    bool tooLarge;        // told: no bitmap, as asked, or because not even the
+                          // decoder could hold it
 };
 
 // Frame 0 of the file at `path`, or null.
