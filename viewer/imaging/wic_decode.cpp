@@ -8,6 +8,20 @@
 #include "viewer/core/pixel_limit.h"
 #include "viewer/imaging/pixel_expand.h"
 
+// IWICBitmapSourceTransform {3B16811B-6A43-4EC9-B713-3D5A0C13B940}, which the
+// cross compiler's headers lack: a frame that has it can decode at a smaller
+// size itself. Declared outside the unnamed namespace: there, with no class
+// of this file deriving from it, the compiler may take every call through it
+// for unreachable.
+struct WicSourceTransform : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
+                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
+                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
+};
+
 namespace {
 
 // {CACAF262-9370-4615-A13B-9F5539DA4C0A}: the factory every Windows since XP SP3
@@ -23,17 +37,6 @@ bool HasNoAlpha(const WICPixelFormatGUID& format) {
     return false;
 }
 
-// IWICBitmapSourceTransform {3B16811B-6A43-4EC9-B713-3D5A0C13B940}, which the
-// cross compiler's headers lack: a frame that has it can decode at a smaller
-// size itself.
-struct SourceTransform : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
-                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
-                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
-};
 const IID kSourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
 
 // Bits per pixel of the frame's own format; 32 when the component cannot say.
@@ -79,21 +82,25 @@ unsigned NarrowBytes(const WICPixelFormatGUID& format) {
 // The frame decoded by its own transform at the largest size that it offers
 // within the limit, or null when it offers none below the frame's size.
 HBITMAP DecodeByTransform(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height) {
-    ComPtr<SourceTransform> transform;
+    ComPtr<WicSourceTransform> transform;
     if (FAILED(frame->QueryInterface(kSourceTransform, transform.Out()))) return nullptr;
     const PixelSize target = ReducedWithinPixelLimit(width, height);
-    // Decoders scale by fixed steps (a JPEG decoder by eighths): the closest
-    // step to the target may lie above the limit, so ask again for less.
+    // Decoders scale by fixed steps (a JPEG decoder by eighths), and the step
+    // closest to the target may lie above the limit: ask for less too, and
+    // take the largest step within it.
     UINT w = 0, h = 0;
-    bool found = false;
-    for (int64_t divisor = 1; divisor <= 16 && !found; divisor *= 2) {
-        w = static_cast<UINT>(std::max<int64_t>(1, target.width / divisor));
-        h = static_cast<UINT>(std::max<int64_t>(1, target.height / divisor));
-        if (FAILED(transform->GetClosestSize(&w, &h))) return nullptr;
-        found = w < width && h < height && WithinPixelLimit(w, h);
+    for (int64_t divisor = 1; divisor <= 16; divisor *= 2) {
+        UINT stepWidth = static_cast<UINT>(std::max<int64_t>(1, target.width / divisor));
+        UINT stepHeight = static_cast<UINT>(std::max<int64_t>(1, target.height / divisor));
+        if (FAILED(transform->GetClosestSize(&stepWidth, &stepHeight))) return nullptr;
+        if (stepWidth < width && stepHeight < height && WithinPixelLimit(stepWidth, stepHeight) &&
+            uint64_t{stepWidth} * stepHeight > uint64_t{w} * h) {
+            w = stepWidth;
+            h = stepHeight;
+        }
     }
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    if (!found || FAILED(transform->GetClosestPixelFormat(&format))) return nullptr;
+    if (!w || FAILED(transform->GetClosestPixelFormat(&format))) return nullptr;
     const unsigned bytes = NarrowBytes(format);
     if (!bytes || !FitsDecodedBytesLimit(w, h)) return nullptr;
 
@@ -208,32 +215,13 @@ HBITMAP DecodeReducedFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* f
 // reduced when it is past the pixel limit.
 HBITMAP DecodeFirstFrame(IWICImagingFactory* factory, IWICBitmapDecoder* decoder, bool* opaqueSource,
                          WicReduction& reduction) {
-    if (opaqueSource) *opaqueSource = false;
     ComPtr<IWICBitmapFrameDecode> frame;
     const HRESULT got = decoder->GetFrame(0, &frame);
     if (FAILED(got)) {
         reduction.tooLarge = IsOutOfMemory(got);
         return nullptr;
     }
-    WICPixelFormatGUID sourceFormat;
-    if (opaqueSource && SUCCEEDED(frame->GetPixelFormat(&sourceFormat))) *opaqueSource = HasNoAlpha(sourceFormat);
-    UINT width = 0, height = 0;
-    if (SUCCEEDED(frame->GetSize(&width, &height)) && width && height && !WithinPixelLimit(width, height)) {
-        reduction.fileWidth = width;
-        reduction.fileHeight = height;
-        reduction.tooLarge = reduction.refuse;
-        if (reduction.refuse) return nullptr;
-        return DecodeReducedFrame(factory, frame.p, width, height, reduction.tooLarge);
-    }
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(&converter))) return nullptr;
-    if (FAILED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                     WICBitmapPaletteTypeCustom))) {
-        return nullptr;
-    }
-    ComPtr<IWICBitmapSource> source;
-    if (FAILED(converter->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(&source)))) return nullptr;
-    return CreateBgraDibSection(source.p);
+    return DecodeWicFrame(factory, frame.p, opaqueSource, reduction);
 }
 
 bool CreateFactory(ComPtr<IWICImagingFactory>& factory) {
@@ -251,6 +239,30 @@ thread_local uint64_t t_bytesLimit = UINT64_MAX;
 thread_local bool t_bytesLimitHit = false;
 
 }  // namespace
+
+HBITMAP DecodeWicFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, bool* opaqueSource,
+                       WicReduction& reduction) {
+    if (opaqueSource) *opaqueSource = false;
+    WICPixelFormatGUID sourceFormat;
+    if (opaqueSource && SUCCEEDED(frame->GetPixelFormat(&sourceFormat))) *opaqueSource = HasNoAlpha(sourceFormat);
+    UINT width = 0, height = 0;
+    if (SUCCEEDED(frame->GetSize(&width, &height)) && width && height && !WithinPixelLimit(width, height)) {
+        reduction.fileWidth = width;
+        reduction.fileHeight = height;
+        reduction.tooLarge = reduction.refuse;
+        if (reduction.refuse) return nullptr;
+        return DecodeReducedFrame(factory, frame, width, height, reduction.tooLarge);
+    }
+    ComPtr<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateFormatConverter(&converter))) return nullptr;
+    if (FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom))) {
+        return nullptr;
+    }
+    ComPtr<IWICBitmapSource> source;
+    if (FAILED(converter->QueryInterface(IID_IWICBitmapSource, reinterpret_cast<void**>(&source)))) return nullptr;
+    return CreateBgraDibSection(source.p);
+}
 
 void SetDecodedBytesLimit(uint64_t limit) {
     t_bytesLimit = limit;

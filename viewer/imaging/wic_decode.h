@@ -32,6 +32,11 @@ HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource = nullptr, WicRedu
 HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource = nullptr,
                         WicReduction* reduction = nullptr);
 
+// One frame of a decoder that the caller made, as the two above decode
+// frame 0; `reduction` asks and tells as there.
+HBITMAP DecodeWicFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, bool* opaqueSource,
+                       WicReduction& reduction);
+
 // `opaqueSource`, when given, tells whether the frame's own pixel format has
 // no alpha channel (a JPEG's, for one): then every pixel of the result is
 // opaque, and nothing needs to look at its alpha.

@@ -41,7 +41,7 @@ Peaks PeaksNow() {
 // first pixel of its last row copied out in the frame's own format. Wine's
 // decoders reach a row by a 32-bit signed byte offset, so the row asked for
 // lies within the first 2 GiB of the frame.
-bool DecodeWithTheDecoderAlone(const std::wstring& path, UINT& width, UINT& height) {
+bool DecodeWithTheDecoderAlone(const std::wstring& path, UINT& width, UINT& height, bool& ownTransform) {
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
@@ -53,6 +53,10 @@ bool DecodeWithTheDecoderAlone(const std::wstring& path, UINT& width, UINT& heig
         FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height))) {
         return false;
     }
+    // IWICBitmapSourceTransform: whether the decoder may scale while it decodes.
+    const IID sourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
+    ComPtr<IUnknown> transform;
+    ownTransform = SUCCEEDED(frame->QueryInterface(sourceTransform, transform.Out()));
     const UINT reachable = static_cast<UINT>(0x7FFFFFFF / (uint64_t{width} * 4));
     WICRect last = {0, static_cast<INT>(std::min(height - 1, reachable)), 1, 1};
     BYTE pixel[16] = {};
@@ -67,8 +71,10 @@ int RunChild(const std::string& mode, const std::wstring& path) {
     std::wstring told;
     if (mode == "decoder") {
         UINT width = 0, height = 0;
-        const bool done = DecodeWithTheDecoderAlone(path, width, height);
-        told = std::to_wstring(width) + L"x" + std::to_wstring(height) + (done ? L"" : L" (failed)");
+        bool ownTransform = false;
+        const bool done = DecodeWithTheDecoderAlone(path, width, height, ownTransform);
+        told = std::to_wstring(width) + L"x" + std::to_wstring(height) + (done ? L"" : L", failed") +
+               (ownTransform ? L", has a transform of its own" : L", no transform of its own");
     } else {
         DecodeState state = {};
         DecodedPicture picture = {};
