@@ -2,7 +2,8 @@
 # Builds and runs the benchmarks under Wine on a virtual display and prints
 # their figures: opening a picture in a folder of 10,000 files for each sort
 # order, the way of a 6000 x 4000 picture from the file to the first paint,
-# stepping through 50 photographs of 4000 x 3000, and animation playback.
+# stepping through 50 photographs of 4000 x 3000, animation playback, and the
+# peak memory of a 30000 x 30000 PNG and a 40000 x 20000 JPEG shown reduced.
 # Assumes scripts/setup.sh has run. No pass or fail. Runs the 32-bit build where
 # this machine executes 32-bit programs, else the 64-bit twin (OXEL_BENCH_BUILD
 # = win or win64 chooses).
@@ -13,7 +14,7 @@ oxel_root=$root
 . "$root/scripts/platform.sh"
 name=${OXEL_BENCH_BUILD:-$(oxel_runnable_builds | awk '{print $NF}')}
 cmake --build "$build/$name" -j2 --target viewer_sort_benchmark viewer_picture_benchmark viewer_step_benchmark \
-  viewer_archive_benchmark viewer_animation_benchmark viewer_plugin_host_benchmark >/dev/null
+  viewer_archive_benchmark viewer_animation_benchmark viewer_plugin_host_benchmark viewer_huge_benchmark >/dev/null
 . "$root/scripts/virtual-display.sh"
 start_virtual_display
 oxel_wine_env "$name"
@@ -35,3 +36,5 @@ echo "== animation playback"
 "$oxel_wine" ./viewer_animation_benchmark.exe </dev/null
 echo "== a 6000 x 4000 plug-in picture, in process and through a plug-in host"
 "$oxel_wine" ./viewer_plugin_host_benchmark.exe </dev/null
+echo "== pictures past the pixel limit: peak memory, the decoder's own part apart"
+"$oxel_wine" ./viewer_huge_benchmark.exe </dev/null

@@ -27,6 +27,11 @@ struct DecodedPicture {
     int32_t backgroundColor;
     int32_t loopCount;          // 0: endless
     int32_t lastIndex;          // highest sub-image index, or -1
+    // The file's own size when `bitmap` shows it reduced to within the pixel
+    // limit (viewer/core/pixel_limit.h), turned as the bitmap is; 0 × 0 when
+    // it is shown at its own size.
+    uint32_t fileWidth;
+    uint32_t fileHeight;
 };
 
 struct ArchiveIndex;  // the member list of the current archive, kept by the decoder

@@ -1,7 +1,8 @@
 // The one bound on the pictures that the viewer makes itself: every frame of
 // a GIF, animated PNG or WebP file, the canvas that frames are composed on and
-// the pictures composed from it. Reckoned in 64 bits, so that no side and no
-// product can wrap; pure arithmetic.
+// the pictures composed from it, and the still pictures of the imaging
+// component, which are shown reduced past it. Reckoned in 64 bits, so that no
+// side and no product can wrap; pure arithmetic.
 #pragma once
 
 #include <cstdint>
@@ -22,3 +23,13 @@ constexpr bool FrameWithinPixelLimit(int64_t left, int64_t top, int64_t width, i
     return left >= 0 && top >= 0 && left <= kMaxPicturePixels && top <= kMaxPicturePixels &&
            WithinPixelLimit(width, height) && WithinPixelLimit(left + width, top + height);
 }
+
+struct PixelSize {
+    int64_t width;
+    int64_t height;
+};
+
+// The largest size within the limit with the aspect of `width` × `height`
+// (each side scaled by the same factor, rounded down, never below 1); the
+// size itself when it is within. Sides up to 2^32.
+PixelSize ReducedWithinPixelLimit(int64_t width, int64_t height);

@@ -143,6 +143,7 @@ Settings LoadSettings(const wchar_t* ini) {
     s.SlideShowInterval = ReadInt(ini, kSys, L"SlideShowInterval", 5);
     s.ExifOrientation = ReadBool(ini, kSys, L"ExifOrientation", L"ON");
     s.ColorManagement = ReadBool(ini, kSys, L"ColorManagement", L"ON");
+    s.ShowHugeReduced = ReadBool(ini, kSys, L"ShowHugeReduced", L"ON");
     s.zoomPercent = 100;
     s.rotation = 0;
     s.slideShowOn = 0;

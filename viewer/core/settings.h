@@ -62,9 +62,10 @@ struct Settings {
     int32_t Liner;
     int32_t ReadAhead;    // decode the neighbours of the shown picture in the background
     int32_t ReadAheadMB;  // their budget in decoded megabytes; 0: none
-    int32_t ExifOrientation;  // additions of this viewer, both on by default
+    int32_t ExifOrientation;  // additions of this viewer, all on by default
     int32_t ColorManagement;
     int32_t IsolatePlugins;   // an addition, off by default: every plug-in in a host process
+    int32_t ShowHugeReduced;  // a still picture past the pixel limit is shown reduced, else refused
 };
 
 // Reads every key of the record from `iniPath`; missing keys give their defaults.

@@ -116,6 +116,22 @@ HBITMAP ReadPluginArchive(const wchar_t* path, const char* ansiPath, PluginList&
                                      DecodeArchiveMember, picture);
 }
 
+// The look of a picture shown reduced; the file's own size is turned with it
+// when its orientation stands it on its side.
+HBITMAP LookReduced(const wchar_t* path, const DecodeState& state, const Settings& settings, HWND window,
+                    HBITMAP bitmap, const WicReduction& reduction, DecodedPicture& picture) {
+    BITMAP bm = {};
+    GetObjectW(bitmap, sizeof(bm), &bm);
+    picture.width = bm.bmWidth;
+    picture.height = bm.bmHeight < 0 ? -bm.bmHeight : bm.bmHeight;
+    const int32_t shownWidth = picture.width;
+    bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
+    const bool turned = picture.width != shownWidth;
+    picture.fileWidth = turned ? reduction.fileHeight : reduction.fileWidth;
+    picture.fileHeight = turned ? reduction.fileWidth : reduction.fileHeight;
+    return bitmap;
+}
+
 }  // namespace
 
 bool IsAdmittedByWic(const char* extension, const char* wicExtensions) {
@@ -135,6 +151,8 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
                    DecodedPicture& picture) {
     picture.premultipliedAlpha = 0;
     picture.lastIndex = -1;
+    picture.fileWidth = 0;
+    picture.fileHeight = 0;
     int32_t depth = -1;
     // An archive member over the size limit is told ("Too Large.") when
     // nothing else decodes the file.
@@ -193,6 +211,8 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
         }
     }
 
+    // A still PNG past the pixel limit, known by its header.
+    bool hugePng = false;
     if (IsExtension(extension, ".png")) {
         bool animated = false;
         if (ReadFileBuffer(path, state)) ScanPngFile(state, picture, depth, animated);
@@ -209,6 +229,16 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
                 return unsupported();
             }
         }
+        uint32_t width = 0, height = 0;
+        hugePng = !animated && state.fileBuffer && PngHeaderPastPixelLimit(state, width, height);
+        // Some decoders decode the whole picture as soon as they are made:
+        // a picture that is not to be shown reduced, or that the
+        // read-ahead's budget refuses, is refused before that.
+        if (hugePng && !settings.ShowHugeReduced) {
+            tooLarge = true;
+            return unsupported();
+        }
+        if (hugePng && !FitsDecodedBytesLimit(width, height)) return unsupported();
     }
 
     if (IsExtension(extension, ".webp")) {
@@ -252,10 +282,17 @@ HBITMAP DecodeFile(const wchar_t* path, const char* ansiPath, const char* extens
 
     // A file already read whole (a still GIF or PNG) is not read again.
     bool opaque = false;
-    HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength, &opaque)
-                                      : DecodeWicFile(path, &opaque);
-    if (!bitmap) return unsupported();
-    bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
+    WicReduction reduction = {};
+    reduction.refuse = !settings.ShowHugeReduced;
+    HBITMAP bitmap = state.fileBuffer ? DecodeWicMemory(state.fileBuffer, state.fileLength, &opaque, &reduction)
+                                      : DecodeWicFile(path, &opaque, &reduction);
+    if (!bitmap) {
+        // A picture past the limit that could not be had even reduced.
+        tooLarge = tooLarge || reduction.tooLarge || hugePng;
+        return unsupported();
+    }
+    if (reduction.fileWidth) bitmap = LookReduced(path, state, settings, window, bitmap, reduction, picture);
+    else bitmap = ApplyPictureLook(path, state, settings, window, bitmap, LookPixels::Straight, picture);
     if (!bitmap) return lostToTheTurn();
     // A picture that is opaque everywhere is drawn without blending, with the
     // halftone stretch; blending would point-sample when shrinking. A source

@@ -39,6 +39,9 @@ uint32_t ScanPngFile(DecodeState& state, DecodedPicture& picture, int32_t& depth
 // animated.
 uint32_t ReadApngInfo(const wchar_t* path, DecodeState& state, DecodedPicture& picture, int32_t& depth,
                       bool& animated);
+// Whether the PNG in `state.fileBuffer` is past the pixel limit by the size in
+// its header, which is known before any decoder is made.
+bool PngHeaderPastPixelLimit(const DecodeState& state, uint32_t& width, uint32_t& height);
 // Frame `state.subIndex` of an animated PNG, premultiplied, or null (with
 // `tooLarge` as for GIF).
 HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge);

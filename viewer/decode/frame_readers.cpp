@@ -137,6 +137,13 @@ uint32_t ReadApngInfo(const wchar_t* path, DecodeState& state, DecodedPicture& p
     return ScanPngFile(state, picture, depth, animated);
 }
 
+bool PngHeaderPastPixelLimit(const DecodeState& state, uint32_t& width, uint32_t& height) {
+    const PngIndex& index = PngIndexOf(state);
+    width = index.width;
+    height = index.height;
+    return index.hasHeader && !WithinPixelLimit(width, height);
+}
+
 HBITMAP BuildPngFrame(const DecodeState& state, DecodedPicture& picture, bool& tooLarge) {
     const PngIndex& index = PngIndexOf(state);
     PngFrameFacts facts;

@@ -246,8 +246,9 @@ void PaintClient(HWND window, HDC dc, const PaintRequest& request, const Setting
     }
     if (!settings.WindowMode) {
         const bool english = settings.English != 0;
-        std::wstring sizeAndColors =
-            FormatSizeAndColors(picture.width, picture.height, picture.bitsPerPixel, english, true, true);
+        std::wstring sizeAndColors = FormatShownSizeAndColors(picture.width, picture.height, picture.fileWidth,
+                                                              picture.fileHeight, picture.bitsPerPixel, english,
+                                                              true, true);
         std::wstring text = FormatOverlayText(request.lastListIndex != -1, request.displayBitmap != nullptr,
                                               request.title ? request.title : L"", sizeAndColors,
                                               settings.FitOut != 0, settings.FitIn != 0, english,

@@ -9,7 +9,7 @@ std::wstring Number(int64_t n) { return std::to_wstring(n); }
 
 }  // namespace
 
-std::wstring FormatSizeAndColors(int32_t width, int32_t height, uint16_t bitsPerPixel, bool english,
+std::wstring FormatSizeAndColors(int64_t width, int64_t height, uint16_t bitsPerPixel, bool english,
                                  bool showSize, bool showColors) {
     const std::wstring by = english ? L"x" : kTimes;
     std::wstring size = Number(width) + by + Number(height);
@@ -25,6 +25,19 @@ std::wstring FormatSizeAndColors(int32_t width, int32_t height, uint16_t bitsPer
     if (showSize) return size;
     if (showColors) return colors;
     return std::wstring();
+}
+
+std::wstring FormatShownSizeAndColors(int32_t width, int32_t height, uint32_t fileWidth, uint32_t fileHeight,
+                                      uint16_t bitsPerPixel, bool english, bool showSize, bool showColors) {
+    if (!fileWidth || !fileHeight) return FormatSizeAndColors(width, height, bitsPerPixel, english, showSize, showColors);
+    std::wstring text = FormatSizeAndColors(fileWidth, fileHeight, bitsPerPixel, english, showSize, showColors);
+    if (showSize) text += english ? L" (reduced)" : L"\uFF08\u7E2E\u5C0F\uFF09";
+    return text;
+}
+
+std::wstring FormatReducedNote(int32_t width, int32_t height, bool english) {
+    if (english) return L" (shown reduced to " + Number(width) + L"x" + Number(height) + L")";
+    return L"\uFF08" + Number(width) + kTimes + Number(height) + L"\u306B\u7E2E\u5C0F\u3057\u3066\u8868\u793A\uFF09";
 }
 
 std::wstring FormatTitle(int32_t currentIndex, int32_t lastListIndex, const std::wstring& fileName,

@@ -9,8 +9,18 @@
 
 // "640x480x24bit" / "640×480×256色": size part, colour part, both or neither.
 // A depth that could not be read (0xFFFF) shows as "?bit".
-std::wstring FormatSizeAndColors(int32_t width, int32_t height, uint16_t bitsPerPixel, bool english,
+std::wstring FormatSizeAndColors(int64_t width, int64_t height, uint16_t bitsPerPixel, bool english,
                                  bool showSize, bool showColors);
+
+// The same for a picture shown at `width` × `height` and reduced from the
+// file's own `fileWidth` × `fileHeight` (0 × 0: not reduced): the file's
+// size, marked "(reduced)" / "（縮小）" when the size part is shown.
+std::wstring FormatShownSizeAndColors(int32_t width, int32_t height, uint32_t fileWidth, uint32_t fileHeight,
+                                      uint16_t bitsPerPixel, bool english, bool showSize, bool showColors);
+
+// The information text's note on a picture shown reduced to `width` ×
+// `height`: " (shown reduced to 8192x8192)" / "（8192×8192に縮小して表示）".
+std::wstring FormatReducedNote(int32_t width, int32_t height, bool english);
 
 // "(3/10)name.zip", or "(3/10)name.zip【2/5】" when the file has a sub-image
 // list (`lastIndex` ≠ −1) and `subImageInTitle`. Positions are 0-based in.

@@ -11,9 +11,15 @@ std::wstring BuildInformationText(const Settings& settings, const DecodedPicture
     SHFILEINFOW type = {};
     SHGetFileInfoW(path, 0, &type, sizeof(type), SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
     std::wstring sizeAndColors;
+    std::wstring reducedNote;
     if (picture) {
-        // Both parts always, whatever the menu bar shows.
-        sizeAndColors = FormatSizeAndColors(picture->width, picture->height, picture->bitsPerPixel, english, true, true);
+        // Both parts always, whatever the menu bar shows; a picture shown
+        // reduced tells the file's own size, and then what it is shown at.
+        const bool reduced = picture->fileWidth && picture->fileHeight;
+        sizeAndColors = FormatSizeAndColors(reduced ? picture->fileWidth : picture->width,
+                                            reduced ? picture->fileHeight : picture->height, picture->bitsPerPixel,
+                                            english, true, true);
+        if (reduced) reducedNote = FormatReducedNote(picture->width, picture->height, english);
     }
     std::wstring size = L"?";
     std::wstring modified = english ? L"Modified:" : L"\u66F4\u65B0\u65E5\u6642\uFF1A";
@@ -28,5 +34,5 @@ std::wstring BuildInformationText(const Settings& settings, const DecodedPicture
             modified = FormatModifiedLine(english, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
         }
     }
-    return ComposeInformation(path, type.szTypeName, sizeAndColors, size, modified);
+    return ComposeInformation(path, type.szTypeName, sizeAndColors, size + reducedNote, modified);
 }

@@ -13,12 +13,30 @@
 
 #include "viewer/core/com.h"  // ComApartment, which the window thread holds for every decode
 
+// What a decode tells of a frame past the pixel limit
+// (viewer/core/pixel_limit.h), which is given reduced to within the limit
+// with its aspect kept: by the decoder itself where it can scale while it
+// decodes (a JPEG decoder can), else through the component's scaler.
+struct WicReduction {
+    bool refuse;          // asked: give no bitmap but `tooLarge` for such a frame
+    uint32_t fileWidth;   // told: the frame's own size when it was past the
+    uint32_t fileHeight;  // limit, 0 otherwise
+    bool tooLarge;        // told: no bitmap, as asked, or because not even the
+                          // decoder could hold it
+};
+
 // Frame 0 of the file at `path`, or null.
-HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource = nullptr);
+HBITMAP DecodeWicFile(const wchar_t* path, bool* opaqueSource = nullptr, WicReduction* reduction = nullptr);
 
 // Frame 0 of a complete image file in memory, or null. The memory stays the
 // caller's and need only outlive the call.
-HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource = nullptr);
+HBITMAP DecodeWicMemory(const uint8_t* data, uint32_t length, bool* opaqueSource = nullptr,
+                        WicReduction* reduction = nullptr);
+
+// One frame of a decoder that the caller made, as the two above decode
+// frame 0; `reduction` asks and tells as there.
+HBITMAP DecodeWicFrame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, bool* opaqueSource,
+                       WicReduction& reduction);
 
 // `opaqueSource`, when given, tells whether the frame's own pixel format has
 // no alpha channel (a JPEG's, for one): then every pixel of the result is
@@ -45,7 +63,8 @@ bool DecodedBytesLimitHit();
 
 // Whether a picture of `width` × `height` at four bytes a pixel fits that
 // limit; a refusal counts as a hit. The program's own frame readers ask it
-// before they decode. Sides up to 2^26 each.
+// before they decode, and the imaging component of a huge frame before it
+// decodes the frame reduced: what its decoder holds counts too.
 bool FitsDecodedBytesLimit(uint64_t width, uint64_t height);
 
 // Multiplies blue, green and red of every pixel of a 32-bit bitmap by its

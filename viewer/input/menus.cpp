@@ -71,8 +71,9 @@ void UpdateMenuState(HWND window, HMENU menuBar, HMENU popupMenu, const Settings
     const bool english = settings.English != 0;
     std::wstring information;
     if (picture.bitmap && lastListIndex != -1) {
-        information = FormatSizeAndColors(picture.width, picture.height, picture.bitsPerPixel, english,
-                                          settings.CGSizeInMenuBar != 0, settings.CGColorInMenuBar != 0);
+        information = FormatShownSizeAndColors(picture.width, picture.height, picture.fileWidth, picture.fileHeight,
+                                               picture.bitsPerPixel, english, settings.CGSizeInMenuBar != 0,
+                                               settings.CGColorInMenuBar != 0);
     }
     SetItemText(menuBar, IDM_INFO, false, information);
 

@@ -1,6 +1,7 @@
 // The pixel rules of frame composition: source-over with premultiplied
 // alpha, replacing, clipping at every edge, clearing, the canvas growth and
-// the one pixel limit that refuse absurd frames, the area a frame restores,
+// the one pixel limit that refuse absurd frames (and the reduced size of a
+// still picture past it), the area a frame restores,
 // and the canvases kept for stepping back.
 #include "viewer/display/compose.h"
 
@@ -73,6 +74,24 @@ TEST(PixelLimit, OneBoundForEveryFrameAndCanvas) {
     for (const Row& r : rows) {
         if (r.left == 0 && r.top == 0) EXPECT_EQ(WithinPixelLimit(r.width, r.height), r.fits) << r.width;
         EXPECT_EQ(FrameWithinPixelLimit(r.left, r.top, r.width, r.height), r.fits) << r.left << " " << r.width;
+    }
+}
+
+TEST(PixelLimit, PastTheLimitReducedKeepingTheAspect) {
+    struct Row {
+        int64_t width, height;
+        int64_t reducedWidth, reducedHeight;
+    } rows[] = {
+        {8192, 8192, 8192, 8192},              // exactly the limit: unchanged
+        {30000, 30000, 8192, 8192},
+        {40000, 20000, 11585, 5792},
+        {8193, 8192, 8192, 8191},              // one column past: a row gives way
+        {4294967295, 2, kMaxPicturePixels, 1}, // too thin to keep its aspect: one row
+    };
+    for (const Row& r : rows) {
+        const PixelSize reduced = ReducedWithinPixelLimit(r.width, r.height);
+        EXPECT_EQ(reduced.width, r.reducedWidth) << r.width << "x" << r.height;
+        EXPECT_EQ(reduced.height, r.reducedHeight) << r.width << "x" << r.height;
     }
 }
 

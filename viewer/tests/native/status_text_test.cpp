@@ -19,6 +19,15 @@ TEST(FormatSizeAndColors, BothLanguagesAndEveryCombination) {
     EXPECT_EQ(FormatSizeAndColors(16, 9, 0xFFFF, true, false, true), L"?bit");
 }
 
+TEST(FormatShownSizeAndColors, APictureShownReducedTellsTheFilesOwnSize) {
+    EXPECT_EQ(FormatShownSizeAndColors(640, 480, 0, 0, 24, true, true, true), L"640x480x24bit");
+    EXPECT_EQ(FormatShownSizeAndColors(8192, 8192, 30000, 30000, 24, false, true, false),
+              L"30000\u00D730000\uFF08\u7E2E\u5C0F\uFF09");
+    EXPECT_EQ(FormatShownSizeAndColors(8192, 8192, 30000, 30000, 24, true, false, true), L"24bit");
+    EXPECT_EQ(FormatReducedNote(11585, 5792, false),
+              L"\uFF0811585\u00D75792\u306B\u7E2E\u5C0F\u3057\u3066\u8868\u793A\uFF09");
+}
+
 TEST(FormatTitle, PositionAndSubImage) {
     EXPECT_EQ(FormatTitle(2, 9, L"name.zip", 1, 4, true), L"(3/10)name.zip\u30102/5\u3011");
     EXPECT_EQ(FormatTitle(2, 9, L"name.zip", 1, 4, false), L"(3/10)name.zip");

@@ -172,6 +172,30 @@ TEST_F(DecodeTest, HugeClaimedSizesFailCleanly) {
     }
 }
 
+TEST_F(DecodeTest, PicturePastTheLimitThatCannotOrMayNotBeShownReducedIsTooLarge) {
+    const std::wstring folder = MakeScratchFolder(L"giant");
+    // Two million pixels a side at three bytes each: 12 TB, past any memory,
+    // told by a header that the imaging component reads as it is.
+    ASSERT_TRUE(WriteWholeFile(folder + L"\\claims.bmp", HugeBmp(2000000, 2000000)));
+    ASSERT_TRUE(WriteWholeFile(folder + L"\\within.bmp", HugeBmp(30000, 30000)));
+    struct Row {
+        std::wstring path;
+        bool showReduced;
+    } rows[] = {
+        {folder + L"\\claims.bmp", true},
+        {folder + L"\\within.bmp", false},
+        {PictureFolder() + L"giant\\giant.png", false},
+    };
+    for (const Row& row : rows) {
+        settings.ShowHugeReduced = row.showReduced;
+        Decoded d;
+        Decode(row.path, settings, d);
+        EXPECT_EQ(d.bitmap, nullptr) << row.path;
+        EXPECT_EQ(d.picture.width, kStatusUnsupported) << row.path;
+        EXPECT_EQ(d.picture.height, kStatusTooLarge) << row.path;
+    }
+}
+
 TEST_F(DecodeTest, ZipWithoutArchiveSearchIsRefused) {
     const std::wstring folder = MakeScratchFolder(L"zip");
     // Even a real picture under the name: ".zip" is not in the WIC list.

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "decode_test_support.h"
 #include "test_support.h"
 #include "viewer/core/command_ids.h"
+#include "viewer/fileops/file_information.h"
 #include "viewer/display/rotate.h"
 #include "viewer/display/view_geometry.h"
 #include "viewer_window.h"
@@ -151,6 +154,48 @@ TEST_F(ShowPicture, LargePictureOpensPaintsTurnsAndZooms) {
     Send(WM_COMMAND, IDM_ROTATE_L);
     EXPECT_EQ(state_->displayBitmap, state_->picture.bitmap);
     EXPECT_TRUE(shows());
+}
+
+TEST_F(ShowPicture, PicturePastThePixelLimitIsShownReducedAndTellsItsOwnSize) {
+    const std::wstring giant =
+        PathFromEnvironment("OXEL_BINARY_DIR") + L"\\viewer\\test-pictures\\giant\\giant.png";
+    Create(SettingsText(true), L"\"" + giant + L"\"");
+    const DecodedPicture& picture = state_->picture;
+    ASSERT_NE(picture.bitmap, nullptr);
+    EXPECT_EQ(picture.width, 8192);
+    EXPECT_EQ(picture.height, 8192);
+    // Its grey quarters stay where they were.
+    EXPECT_EQ(PixelAt(picture.bitmap, 6144, 2048), 0xC8C8C8u);
+    EXPECT_EQ(PixelAt(picture.bitmap, 2048, 6144), 0x787878u);
+    // The file's own size, and what it is shown at.
+    const std::wstring information = BuildInformationText(state_->settings, &picture, giant.c_str());
+    const size_t line = information.find(L"\n30000x30000x");
+    EXPECT_NE(line, std::wstring::npos) << information;
+    EXPECT_NE(information.find(L"KB (shown reduced to 8192x8192)\n", line), std::wstring::npos) << information;
+    wchar_t item[128] = {};
+    GetMenuStringW(state_->menuBar, IDM_INFO, item, 128, MF_BYCOMMAND);
+    EXPECT_STREQ(item, L"30000x30000 (reduced)");
+
+    // Fitted, the quarters lie in the quarters of the square it is drawn in.
+    Settle();
+    {
+        ClientPixels pixels(window_);
+        const int side = std::min(pixels.width, pixels.height);
+        const int left = (pixels.width - side) / 2, top = (pixels.height - side) / 2;
+        EXPECT_EQ(pixels.At(left + side / 4, top + side / 4), 0x282828u);
+        EXPECT_EQ(pixels.At(left + side * 3 / 4, top + side * 3 / 4), 0xFAFAFAu);
+    }
+    // Zoom works on the reduced picture: enlarged past the window, it scrolls.
+    Send(WM_COMMAND, IDM_FIT_OUT);
+    Send(WM_COMMAND, IDM_ZOOM_UP);
+    EXPECT_EQ(state_->settings.zoomPercent, 125);
+    Send(WM_COMMAND, 620);  // ScrollLeftmost
+    Settle();
+    EXPECT_EQ(state_->hScroll.nMax + 1, 8192 * 125 / 100);
+    EXPECT_EQ(state_->hScroll.nPos, 0);
+    ClientPixels pixels(window_);
+    const uint32_t centre = pixels.At(pixels.width / 2, pixels.height / 2);
+    EXPECT_TRUE(centre == 0x282828u || centre == 0x787878u) << std::hex << centre;  // a left quarter
 }
 
 TEST_F(ShowPicture, APictureThatCannotBeTurnedSaysSoInsteadOfAnEmptyWindow) {
