@@ -193,17 +193,27 @@ bool MakeColourTransform(const uint8_t* profile, size_t length, HWND window, Col
 
 namespace {
 
+// The picture as one run of pixels, handed out a piece at a time to the
+// threads that convert it, so that a thread that starts late or is slowed by
+// another program leaves more of the work to the others instead of making
+// them wait for its half.
 struct Share {
     const uint64_t* lattice;
     uint8_t* pixels;
     size_t count;
+    size_t piece;
     bool premultiplied;
+    volatile LONG next;  // the next piece to take
 };
 
 DWORD WINAPI ConvertShare(void* parameter) {
-    const Share& share = *static_cast<const Share*>(parameter);
-    ApplyLattice(share.lattice, share.pixels, share.count, share.premultiplied);
-    return 0;
+    Share& share = *static_cast<Share*>(parameter);
+    for (;;) {
+        const size_t first = static_cast<size_t>(InterlockedIncrement(&share.next) - 1) * share.piece;
+        if (first >= share.count) return 0;
+        ApplyLattice(share.lattice, share.pixels + first * 4, std::min(share.piece, share.count - first),
+                     share.premultiplied);
+    }
 }
 
 DWORD WINAPI ConvertShareThread(void* parameter) {
@@ -214,6 +224,8 @@ DWORD WINAPI ConvertShareThread(void* parameter) {
 // Below this many pixels a picture is converted on the calling thread alone.
 constexpr size_t kPixelsPerThread = size_t{1} << 20;
 constexpr size_t kMaxThreads = 8;
+// A piece is 256 KB of pixels, or more where the pieces would not fit a LONG.
+constexpr size_t kPiecePixels = size_t{1} << 16;
 
 }  // namespace
 
@@ -221,29 +233,22 @@ bool TranslatePixels(const ColourTransform& transform, uint8_t* pixels, int32_t 
                      bool premultiplied) {
     if (!transform.Lattice() || width <= 0 || height <= 0) return false;
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-    // A large photograph is cut into bands converted side by side by worker
-    // threads, which only compute and are all joined before the call
-    // returns: the window thread runs no message in between.
+    // A large photograph is converted by worker threads beside this one,
+    // which only compute and are all joined before the call returns: the
+    // window thread runs no message in between.
     SYSTEM_INFO system = {};
     GetSystemInfo(&system);
     size_t threads = std::min<size_t>({kMaxThreads, system.dwNumberOfProcessors, count / kPixelsPerThread});
     if (threads < 1) threads = 1;
-    const size_t rows = static_cast<size_t>(height);
-    Share shares[kMaxThreads];
+    const size_t piece = std::max(kPiecePixels, count / 0x40000000 + 1);
+    Share share = {transform.Lattice(), pixels, count, piece, premultiplied, 0};
     HANDLE workers[kMaxThreads] = {};
     size_t started = 0;
-    for (size_t k = 0; k < threads; ++k) {
-        const size_t top = rows * k / threads, bottom = rows * (k + 1) / threads;
-        shares[k] = {transform.Lattice(), pixels + top * width * 4, (bottom - top) * width, premultiplied};
-        if (k + 1 == threads) break;  // the last band is this thread's
-        workers[started] = CreateThread(nullptr, 0, ConvertShareThread, &shares[k], 0, nullptr);
-        if (workers[started]) {
-            ++started;
-        } else {
-            ConvertShare(&shares[k]);
-        }
+    for (size_t k = 1; k < threads; ++k) {
+        workers[started] = CreateThread(nullptr, 0, ConvertShareThread, &share, 0, nullptr);
+        if (workers[started]) ++started;
     }
-    ConvertShare(&shares[threads - 1]);
+    ConvertShare(&share);
     if (started) WaitForMultipleObjects(static_cast<DWORD>(started), workers, TRUE, INFINITE);
     for (size_t k = 0; k < started; ++k) CloseHandle(workers[k]);
     return true;

@@ -42,11 +42,6 @@ LRESULT CALLBACK TimingProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcW(g_inner, window, message, wParam, lParam);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 void Play(const std::wstring& path, int frames, int delayMs) {
     const std::wstring commandLine = L"\"bench.exe\" \"" + path + L"\"";
     SetCreationCommandLine(commandLine.c_str());

@@ -4,7 +4,8 @@
 // damaged profile, an sRGB picture on a display of another profile, a large
 // picture turned without room for a second, and a turned photograph saved
 // and copied as it is shown. First of all, two
-// threads race to load the colour system.
+// threads race to load the colour system, and a large picture is converted
+// by several.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -22,6 +23,7 @@
 #include "viewer/core/dialogs.h"
 #include "viewer/display/animation.h"
 #include "viewer/formats/picture_tags.h"
+#include "viewer/look/colour_lattice.h"
 #include "viewer/look/colour_transform.h"
 #include "viewer/look/picture_turn.h"
 #include "viewer_window.h"
@@ -118,6 +120,30 @@ TEST(ColourSystem, TwoThreadsLoadingItFirstBothConvert) {
     CloseHandle(start);
     EXPECT_TRUE(racers[0].made);
     EXPECT_TRUE(racers[1].made);
+}
+
+// A picture large enough for several threads, of a size that no piece
+// divides, comes out as one call over all of it gives.
+TEST(ColourSystem, APictureConvertedByThreadsMatchesOneRun) {
+    const std::string profile = ReadWholeFile(L"Z:\\usr\\share\\color\\icc\\colord\\AdobeRGB1998.icc");
+    ASSERT_GT(profile.size(), 128u);
+    SetThreadDisplayProfile(L"");
+    ColourTransform transform;
+    const bool made =
+        MakeColourTransform(reinterpret_cast<const uint8_t*>(profile.data()), profile.size(), nullptr, transform);
+    SetThreadDisplayProfile(nullptr);
+    ASSERT_TRUE(made && transform.Lattice());
+    const int32_t width = 1531, height = 1409;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    uint32_t seed = 12345;
+    for (uint8_t& byte : pixels) byte = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+    for (bool premultiplied : {false, true}) {
+        std::vector<uint8_t> threaded = pixels, whole = pixels;
+        ASSERT_TRUE(TranslatePixels(transform, threaded.data(), width, height, premultiplied));
+        ApplyLattice(transform.Lattice(), whole.data(), whole.size() / 4, premultiplied);
+        EXPECT_TRUE(threaded == whole) << premultiplied;
+        EXPECT_FALSE(threaded == pixels);
+    }
 }
 
 class Look : public ::testing::Test {

@@ -35,11 +35,6 @@ double TimedDecode(const std::wstring& path, const Settings& settings, PluginLis
     return Milliseconds(begin, end);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return (values[values.size() / 2] + values[(values.size() - 1) / 2]) / 2;
-}
-
 }  // namespace
 
 int main() {

@@ -24,11 +24,6 @@
 
 namespace {
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 HWND OpenWindow(const std::wstring& path) {
     const std::wstring commandLine = L"\"bench.exe\" \"" + path + L"\"";
     SetCreationCommandLine(commandLine.c_str());

@@ -1,6 +1,7 @@
 // Helpers of the Wine tests; see test_support.h.
 #include "test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -174,6 +175,12 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    return (values[values.size() / 2] + values[(values.size() - 1) / 2]) / 2;
 }
 
 std::wstring WaitForTitle(HWND window, const wchar_t* title) {

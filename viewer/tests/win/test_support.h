@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "viewer/display/rotate.h"
 
@@ -55,6 +56,9 @@ void PumpMessages(DWORD milliseconds);
 // the benchmarks).
 LARGE_INTEGER Now();
 double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to);
+// The middle value (the mean of the two middle ones for an even count); 0
+// for none.
+double Median(std::vector<double> values);
 
 // The first visible top-level window of process `id` with class `className`;
 // polls for up to `milliseconds`.
