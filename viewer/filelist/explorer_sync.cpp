@@ -76,7 +76,12 @@ void CaptureFileManager(ViewerState& state, OpenTrigger trigger) {
         focus = GetFocus();
         AttachThreadInput(self, foregroundThread, FALSE);
     }
+    // The bare desktop in front is no file manager: it takes no keys, and
+    // lending it the focus would cost every step a trip to the window system.
+    HWND desktop = GetDesktopWindow();
+    if (focus == desktop) focus = nullptr;
     state.filerWindow = GetForegroundWindow();
+    if (state.filerWindow == desktop) state.filerWindow = nullptr;
 
     DWORD windowThread = GetWindowThreadProcessId(state.window, nullptr);
     DWORD focusProcess = 0;

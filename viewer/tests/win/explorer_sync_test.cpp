@@ -344,6 +344,22 @@ TEST_F(FileManagerLink, AFileManagerLetGoIsUntied) {
     EXPECT_FALSE(Untie(secondThread));
 }
 
+// Started with nothing but the desktop in front (from a desktop shortcut, a
+// script, or the run box once it is gone), the viewer has no file manager to
+// follow it: the desktop window takes no keys, and lending it the focus and
+// topmost state at every step costs a round trip to the window system each.
+class NoFileManager : public ViewerWindowTest {};
+
+TEST_F(NoFileManager, TheBareDesktopInFrontIsNotTakenForOne) {
+    HWND front = GetForegroundWindow();
+    if (front && front != GetDesktopWindow()) GTEST_SKIP() << "another window is in front";
+    const std::wstring folder = MakeFolderWith(L"no-filer", {L"a.jpg", L"b.jpg"});
+    Create("", L"\"" + Join(folder, L"a.jpg") + L"\"");
+    EXPECT_EQ(state_->filerFocus, nullptr);
+    EXPECT_EQ(state_->filerWindow, nullptr);
+    EXPECT_FALSE(Untie(GetWindowThreadProcessId(GetDesktopWindow(), nullptr)));
+}
+
 // Key messages that reach any window of this thread (the viewer's own).
 std::vector<UINT>* g_viewerKeys = nullptr;
 LRESULT CALLBACK RecordViewerKeys(int code, WPARAM wParam, LPARAM lParam) {
