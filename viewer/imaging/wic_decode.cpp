@@ -7,20 +7,7 @@
 
 #include "viewer/core/pixel_limit.h"
 #include "viewer/imaging/pixel_expand.h"
-
-// IWICBitmapSourceTransform {3B16811B-6A43-4EC9-B713-3D5A0C13B940}, which the
-// cross compiler's headers lack: a frame that has it can decode at a smaller
-// size itself. Declared outside the unnamed namespace: there, with no class
-// of this file deriving from it, the compiler may take every call through it
-// for unreachable.
-struct WicSourceTransform : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
-                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
-                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
-};
+#include "viewer/imaging/wic_source_transform.h"
 
 namespace {
 
@@ -36,8 +23,6 @@ bool HasNoAlpha(const WICPixelFormatGUID& format) {
     }
     return false;
 }
-
-const IID kSourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
 
 // Bits per pixel of the frame's own format; 32 when the component cannot say.
 uint32_t SourceBits(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame) {
@@ -83,7 +68,7 @@ unsigned NarrowBytes(const WICPixelFormatGUID& format) {
 // within the limit, or null when it offers none below the frame's size.
 HBITMAP DecodeByTransform(IWICBitmapFrameDecode* frame, uint32_t width, uint32_t height) {
     ComPtr<WicSourceTransform> transform;
-    if (FAILED(frame->QueryInterface(kSourceTransform, transform.Out()))) return nullptr;
+    if (FAILED(frame->QueryInterface(kWicSourceTransformId, transform.Out()))) return nullptr;
     const PixelSize target = ReducedWithinPixelLimit(width, height);
     // Decoders scale by fixed steps (a JPEG decoder by eighths), and the step
     // closest to the target may lie above the limit: ask for less too, and

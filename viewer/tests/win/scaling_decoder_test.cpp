@@ -8,25 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "viewer/imaging/wic_decode.h"
+#include "viewer/imaging/wic_source_transform.h"
 
 namespace {
-
-// IWICBitmapSourceTransform, which the cross compiler's headers lack.
-struct SourceTransform : IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* rect, UINT width, UINT height,
-                                                 WICPixelFormatGUID* format, WICBitmapTransformOptions transform,
-                                                 UINT stride, UINT bufferSize, BYTE* buffer) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* width, UINT* height) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* format) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions transform, BOOL* supported) = 0;
-};
-const IID kSourceTransform = {0x3b16811b, 0x6a43, 0x4ec9, {0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40}};
 
 constexpr UINT kWidth = 40000, kHeight = 20000;
 
 // Scales by halves, quarters and eighths, to the smallest step at least as
 // wide as asked; pixel (x, y) of a step is blue x, green y, red 90.
-struct ScalingTransform : SourceTransform {
+struct ScalingTransform : WicSourceTransform {
     int copies = 0;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
@@ -69,8 +59,8 @@ struct HugeFrame : IWICBitmapFrameDecode {
     ScalingTransform transform;
     int fullSizeCopies = 0;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-        *out = IsEqualGUID(iid, kSourceTransform) ? static_cast<void*>(static_cast<SourceTransform*>(&transform))
-                                                  : static_cast<void*>(this);
+        WicSourceTransform* scaling = &transform;
+        *out = IsEqualGUID(iid, kWicSourceTransformId) ? static_cast<void*>(scaling) : static_cast<void*>(this);
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
