@@ -28,20 +28,7 @@ namespace {
 
 // A 24-bit bitmap file of `side` x `side`, a gradient in blue.
 std::string BitmapFile(int32_t side) {
-    const uint32_t stride = (static_cast<uint32_t>(side) * 3 + 3) & ~3u;
-    std::string file(54 + stride * side, '\0');
-    auto put = [&](size_t at, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, static_cast<uint32_t>(file.size()), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(side), 4);
-    put(22, static_cast<uint32_t>(side), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
+    std::string file = BitmapFileBytes(side, side);
     for (size_t at = 54; at < file.size(); ++at) file[at] = static_cast<char>(at % 251);
     return file;
 }

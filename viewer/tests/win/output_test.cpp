@@ -29,22 +29,14 @@ uint32_t Pattern(int x, int y) {
 
 // A 24-bit bottom-up bitmap file of the pattern.
 std::string PatternBmp(int width, int height) {
-    const uint32_t row = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    std::string bytes(54 + row * height, '\0');
-    auto put = [&](size_t at, uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put(2, static_cast<uint32_t>(bytes.size()), 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, width, 4);
-    put(22, height, 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
+    std::string bytes = BitmapFileBytes(width, height);
+    const size_t row = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) put(54 + (height - 1 - y) * row + x * 3, Pattern(x, y), 3);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t colour = Pattern(x, y);
+            char* pixel = &bytes[54 + (height - 1 - y) * row + x * 3];
+            for (int i = 0; i < 3; ++i) pixel[i] = static_cast<char>(colour >> (8 * i));
+        }
     }
     return bytes;
 }

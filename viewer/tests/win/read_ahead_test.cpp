@@ -24,26 +24,7 @@
 namespace {
 
 // A 24-bit bitmap file of `width` × 8 pixels, every byte of them `value`.
-std::string BitmapFile(int32_t width, char value = '\x40') {
-    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixels = stride * 8;
-    std::string file(54 + pixels, value);
-    auto put = [&](size_t at, uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, 54 + pixels, 4);
-    put(6, 0, 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, static_cast<uint32_t>(width), 4);
-    put(22, 8, 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    for (size_t at = 30; at < 54; ++at) file[at] = 0;
-    return file;
-}
+std::string BitmapFile(int32_t width, char value = '\x40') { return BitmapFileBytes(width, 8, value); }
 
 // Entries p00.bmp … of widths 10, 11, …
 std::wstring FolderOfWidths(const wchar_t* tag, int count) {

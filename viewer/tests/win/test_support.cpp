@@ -177,6 +177,25 @@ double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+std::string BitmapFileBytes(int32_t width, int32_t height, char fill) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    std::string file(54, '\0');
+    file.append(static_cast<size_t>(stride) * static_cast<uint32_t>(height), fill);
+    auto put = [&](size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, static_cast<uint32_t>(file.size()), 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, static_cast<uint32_t>(width), 4);
+    put(22, static_cast<uint32_t>(height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    return file;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());

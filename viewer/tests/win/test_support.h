@@ -21,6 +21,9 @@ std::wstring MakeScratchFolder(const wchar_t* tag);
 
 bool WriteWholeFile(const std::wstring& path, const std::string& bytes);
 std::string ReadWholeFile(const std::wstring& path);
+// A 24-bit bottom-up bitmap file of `width` × `height`, every byte of its rows
+// `fill`; its pixels start at byte 54, rows padded to 4 bytes.
+std::string BitmapFileBytes(int32_t width, int32_t height, char fill = 0);
 
 // True when the settings text holds the line "key= value"; the profile writer
 // of some systems drops the value's leading blank, so "key=value" counts too.
