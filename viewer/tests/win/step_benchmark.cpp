@@ -138,17 +138,18 @@ int main() {
     GetWindowTextW(window, title, MAX_PATH);
     // This machine's pace drifts over a run: the same file decoded bare just
     // after the held key tells what its decode cost at that moment.
+    const int stoppedAt = std::min(1 + key.presses, count - 1);
     std::vector<double> after;
     for (int i = 0; i < 3; ++i) {
         const LARGE_INTEGER start = Now();
-        HBITMAP bare = DecodeWicFile(paths[std::min(1 + key.presses, count - 1)].c_str());
+        HBITMAP bare = DecodeWicFile(paths[stoppedAt].c_str());
         after.push_back(Milliseconds(start, Now()));
         if (bare) DeleteObject(bare);
     }
+    const double decodeAfter = Median(after);
     wprintf(L"held key: %d presses; last press to painted %.1f ms; ratio %.2f (%.2f to the bare decode of that file "
             L"just after, %.1f ms); title \"%ls\" (expected p%02d)\n",
-            key.presses, held, held / decode, held / Median(after), Median(after), title,
-            std::min(1 + key.presses, count - 1));
+            key.presses, held, held / decode, held / decodeAfter, decodeAfter, title, stoppedAt);
     wprintf(L"peak memory: %zu MB (one picture %zu MB)\n", PeakMegabytes(), bytes.size() ? size_t{48} : size_t{0});
     DestroyWindow(window);
     PumpMessages(200);
